@@ -1,0 +1,47 @@
+#include "platform.h"
+
+#ifdef _WIN32
+#include <cstdio>
+#include <io.h>
+#include <windows.h>
+#else
+#include <clocale>
+#include <cstring>
+#include <langinfo.h>
+#include <unistd.h>
+#ifdef __linux__
+#include <sys/prctl.h>
+#endif
+#endif
+
+#ifdef _WIN32
+
+void tunetimers() {}
+
+bool consoleisutf8()
+{
+    return _isatty(_fileno(stdout)) != 0 && GetConsoleOutputCP() == CP_UTF8;
+}
+
+#else
+
+void tunetimers()
+{
+#ifdef __linux__
+    prctl(PR_SET_TIMERSLACK, 1UL, 0UL, 0UL, 0UL); // 1 ns instead of the default 50 us
+#endif
+}
+
+bool consoleisutf8()
+{
+    if (isatty(STDOUT_FILENO) == 0)
+        return false;
+    // Ask the user's locale, then put the C locale back so that nothing
+    // else in the program changes with it.
+    const char *found = std::setlocale(LC_CTYPE, "");
+    const bool utf8 = found != nullptr && std::strcmp(nl_langinfo(CODESET), "UTF-8") == 0;
+    std::setlocale(LC_CTYPE, "C");
+    return utf8;
+}
+
+#endif

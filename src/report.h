@@ -1,0 +1,29 @@
+#pragma once
+
+#include "waveinput.h"
+
+#include <chrono>
+#include <cstdint>
+#include <ostream>
+#include <vector>
+
+enum class textencoding { gbk, utf8 };
+
+constexpr std::uint64_t samplestride = 400; // bytes from one plotted sample to the next
+constexpr std::chrono::milliseconds rowdelay{5};
+
+// A sample as a percentage of full scale, -100 up to but not including 100.
+double barvalue(std::int32_t sample);
+
+// Draws one row for the sample at every multiple of samplestride in the
+// block, pausing delay after each, and gives the number of rows drawn.
+// Stops early if out fails, since nobody sees the rest.
+std::int32_t plotwave(const std::vector<unsigned char> &block, std::ostream &out,
+                      std::chrono::milliseconds delay = rowdelay);
+
+// The seven labelled lines: header values, then rowcount.
+void printsummary(const waveinfo &info, std::int32_t rowcount, std::ostream &out, textencoding encoding);
+
+// Explains the numbers in the plot and asks for a value; no line end, so
+// the user types on the same line.
+void printprompt(std::ostream &out, textencoding encoding);

@@ -1,0 +1,55 @@
+#include "starrow.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstdint>
+#include <cstring>
+
+namespace {
+
+constexpr std::int64_t axiscolumn = 50;
+constexpr std::int32_t numberlimit = -50; // from here down the row shows the number
+
+// Truncates toward zero. The program only passes -100 <= x < 100; for other
+// values NaN counts as 0 and anything beyond the 32-bit range saturates, so
+// -inf prints -2147483648 and +inf asks for 2147483647 stars.
+std::int32_t truncatebar(double x)
+{
+    if (std::isnan(x))
+        return 0;
+    if (!(x > -2147483649.0))
+        return INT32_MIN;
+    if (!(x < 2147483648.0))
+        return INT32_MAX;
+    return static_cast<std::int32_t>(x);
+}
+
+// Written in chunks so that even a huge count needs no huge buffer.
+void putrun(std::ostream &out, char c, std::int64_t count)
+{
+    char chunk[256];
+    std::memset(chunk, c, sizeof chunk);
+    for (; count > 0 && out; count -= static_cast<std::int64_t>(sizeof chunk))
+        out.write(chunk, std::min<std::int64_t>(count, sizeof chunk));
+}
+
+} // namespace
+
+void printstar2(double x, std::ostream &out)
+{
+    const std::int32_t n = truncatebar(x);
+    if (n < 0 && n > numberlimit) {
+        putrun(out, ' ', axiscolumn + n);
+        putrun(out, '*', -static_cast<std::int64_t>(n));
+    } else if (n == 0) {
+        putrun(out, ' ', axiscolumn);
+        out.put('|');
+    } else if (n > 0) {
+        putrun(out, ' ', axiscolumn + 1);
+        putrun(out, '*', n);
+    } else {
+        out << n;
+    }
+    out.put('\n');
+    out.flush();
+}

@@ -1,0 +1,99 @@
+// wavestars: draws the waveform of ./Alarm02.wav as rows of stars, then
+// prints the file's main header values and waits for one value.
+
+#include "platform.h"
+#include "report.h"
+#include "waveinput.h"
+
+#include <cerrno>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <iostream>
+#include <new>
+#include <string>
+#include <system_error>
+
+namespace {
+
+const char *const wavepath = "./Alarm02.wav";
+
+int fail(const std::string &message)
+{
+    std::cerr << "wavestars: " << message << '\n';
+    return 1;
+}
+
+void warn(const std::string &message)
+{
+    std::cerr << "wavestars: warning: " << wavepath << ": " << message << '\n';
+}
+
+// Empty once in is open on a regular file, else why it is not. The type is
+// checked first: opening a FIFO would block, and a directory is no data.
+std::string openwave(std::ifstream &in)
+{
+    std::error_code error;
+    const auto status = std::filesystem::status(wavepath, error);
+    if (error)
+        return error.message();
+    if (status.type() == std::filesystem::file_type::directory)
+        return "is a directory, expected a regular file";
+    if (status.type() != std::filesystem::file_type::regular)
+        return "not a regular file";
+    errno = 0;
+    in.open(wavepath, std::ios::binary | std::ios::in);
+    if (!in)
+        return errno != 0 ? std::strerror(errno) : "cannot open";
+    return "";
+}
+
+void waitforvalue()
+{
+    int value = 0;
+    std::cin >> value; // blank input is skipped; anything else, or the end of input, ends the wait
+}
+
+} // namespace
+
+int main()
+{
+    std::ifstream in;
+    const std::string why = openwave(in);
+    if (!why.empty())
+        return fail(std::string(wavepath) + ": " + why);
+
+    const std::uint64_t length = streamlength(in);
+    if (length < headersize)
+        return fail(std::string(wavepath) + ": file is " + std::to_string(length) + " bytes, a WAVE header needs " +
+                    std::to_string(headersize));
+    const std::string fault = headerfault(in);
+    if (!fault.empty())
+        warn("not the canonical 44-byte WAVE header (" + fault +
+             "); values are read at fixed offsets and may not mean what their labels say");
+
+    const waveinfo info = readwaveinfo(in);
+    std::vector<unsigned char> block;
+    try {
+        block = readwavedata(in, info.datasize);
+    } catch (const std::bad_alloc &) {
+        return fail(std::string(wavepath) + ": cannot allocate " + std::to_string(info.datasize) +
+                    " bytes for the data block");
+    }
+    if (block.size() < info.datasize)
+        warn("the header claims " + std::to_string(info.datasize) + " data bytes, the file holds " +
+             std::to_string(block.size()) + " after byte 44; plotting those");
+
+    tunetimers();
+    const std::int32_t rowcount = plotwave(block, std::cout);
+    in.close();
+
+    const textencoding encoding = consoleisutf8() ? textencoding::utf8 : textencoding::gbk;
+    printsummary(info, rowcount, std::cout, encoding);
+    block = std::vector<unsigned char>(); // free the block before the wait
+    printprompt(std::cout, encoding);
+    if (!std::cout)
+        return fail("standard output: write error");
+    waitforvalue();
+    return 0;
+}

@@ -1,0 +1,118 @@
+#include "waveinput.h"
+
+#include <algorithm>
+
+namespace {
+
+constexpr std::streamoff riffoffset = 0;
+constexpr std::streamoff waveoffset = 8;
+constexpr std::streamoff fmtoffset = 12;
+constexpr std::streamoff fmtsizeoffset = 16;
+constexpr std::streamoff channelsoffset = 22;
+constexpr std::streamoff samplerateoffset = 24;
+constexpr std::streamoff byterateoffset = 28;
+constexpr std::streamoff bitsoffset = 34;
+constexpr std::streamoff dataoffset = 36;
+constexpr std::streamoff datasizeoffset = 40;
+constexpr std::uint32_t canonicalfmtsize = 16;
+
+// Reads width (at most 4) bytes at offset as an unsigned little-endian
+// number. Bytes past the end of the stream count as 0.
+std::uint32_t readle(std::istream &in, std::streamoff offset, int width)
+{
+    unsigned char bytes[4] = {};
+    in.clear();
+    in.seekg(offset);
+    in.read(reinterpret_cast<char *>(bytes), width);
+    std::uint32_t value = 0;
+    for (int i = width - 1; i >= 0; --i)
+        value = value << 8 | bytes[i];
+    return value;
+}
+
+std::string readtag(std::istream &in, std::streamoff offset)
+{
+    char tag[4] = {};
+    in.clear();
+    in.seekg(offset);
+    in.read(tag, sizeof tag);
+    return std::string(tag, sizeof tag);
+}
+
+// Shows a tag as text, with bytes that are not printable ASCII as \xNN.
+std::string showtag(const std::string &tag)
+{
+    static const char hex[] = "0123456789ABCDEF";
+    std::string shown;
+    for (unsigned char c : tag) {
+        if (c >= 0x20 && c < 0x7f && c != '"' && c != '\\') {
+            shown += static_cast<char>(c);
+        } else {
+            shown += "\\x";
+            shown += hex[c >> 4];
+            shown += hex[c & 0xf];
+        }
+    }
+    return shown;
+}
+
+} // namespace
+
+std::uint64_t streamlength(std::istream &in)
+{
+    in.clear();
+    in.seekg(0, std::ios::end);
+    const std::streamoff end = in.tellg();
+    return end < 0 ? 0 : static_cast<std::uint64_t>(end);
+}
+
+waveinfo readwaveinfo(std::istream &in)
+{
+    waveinfo info;
+    info.filesize = static_cast<std::uint32_t>(streamlength(in));
+    info.channels = static_cast<std::uint16_t>(readle(in, channelsoffset, 2));
+    info.samplerate = readle(in, samplerateoffset, 4);
+    info.byterate = readle(in, byterateoffset, 4);
+    info.bitspersample = static_cast<std::uint16_t>(readle(in, bitsoffset, 2));
+    info.datasize = readle(in, datasizeoffset, 4);
+    return info;
+}
+
+std::vector<unsigned char> readwavedata(std::istream &in, std::uint32_t datasize)
+{
+    const std::uint64_t length = streamlength(in);
+    const std::uint64_t present = length > headersize ? length - headersize : 0;
+    std::vector<unsigned char> block(std::min<std::uint64_t>(datasize, present));
+    in.clear();
+    in.seekg(static_cast<std::streamoff>(headersize));
+    in.read(reinterpret_cast<char *>(block.data()), static_cast<std::streamsize>(block.size()));
+    block.resize(static_cast<std::size_t>(std::max<std::streamsize>(in.gcount(), 0)));
+    return block;
+}
+
+std::string headerfault(std::istream &in)
+{
+    static const struct {
+        std::streamoff offset;
+        const char *tag;
+    } tags[] = {{riffoffset, "RIFF"}, {waveoffset, "WAVE"}, {fmtoffset, "fmt "}, {dataoffset, "data"}};
+    for (const auto &t : tags) {
+        const std::string found = readtag(in, t.offset);
+        if (found != t.tag)
+            return "bytes " + std::to_string(t.offset) + "-" + std::to_string(t.offset + 3) + " hold \"" +
+                   showtag(found) + "\", expected \"" + t.tag + "\"";
+    }
+    const std::uint32_t fmtsize = readle(in, fmtsizeoffset, 4);
+    if (fmtsize != canonicalfmtsize)
+        return "the fmt chunk is " + std::to_string(fmtsize) + " bytes, expected " +
+               std::to_string(canonicalfmtsize);
+    return "";
+}
+
+std::int32_t readsample(const std::vector<unsigned char> &block, std::uint64_t pos)
+{
+    const std::uint32_t lo = block.at(pos);
+    const std::uint32_t hi = pos + 1 < block.size() ? block[pos + 1] : 0;
+    const std::int32_t raw = static_cast<std::int32_t>(hi << 8 | lo);
+    return (hi >> 7) != 0 ? raw - 65536 : raw;
+}

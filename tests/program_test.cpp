@@ -1,0 +1,94 @@
+// Runs the built program on WAVE files made here and compares what it
+// writes, byte for byte.
+
+#include "expected.h"
+#include "runprogram.h"
+#include "wavebuilder.h"
+
+#include <gtest/gtest.h>
+
+#include <sys/stat.h>
+
+namespace {
+
+using namespace std::chrono_literals;
+using expected::axis;
+using expected::left;
+using expected::right;
+
+// The fixed samples at offsets 0, 400, 800, ...: one of every row shape.
+const std::vector<std::int16_t> picks = {-32768, -16384, -16383, -328, -327, 0, 327, 328, 32767};
+const std::string pickrows = "-100\n"
+                             "-50\n" +
+                             left(49) + left(1) + axis() + axis() + axis() + right(1) + right(99);
+
+std::string repeat(const std::string &text, int times)
+{
+    std::string all;
+    while (times-- > 0)
+        all += text;
+    return all;
+}
+
+struct filecase {
+    const char *name;
+    std::string file;
+    std::string out;
+    std::string errmentions; // empty: nothing on standard error
+};
+
+void PrintTo(const filecase &c, std::ostream *os)
+{
+    *os << c.name;
+}
+
+std::vector<filecase> filecases()
+{
+    const std::size_t n = picks.size() * 400;
+    const std::string data = spacedsamples(picks, n);
+    const std::string plain = makewave(data);
+    std::string withtail = withdatasize(makewave(spacedsamples({0, 0}, 401) + std::string(40, '\x80')), 401);
+    withtail[44 + 400] = '\xC0'; // alone, 192; with the byte after it, -32576
+    const std::string extrachunk = riff(fmtchunk({2, 44100, 16}, 2) + chunk("LIST", "INFOtest") + chunk("data", data));
+    return {
+        {"canonical", plain, pickrows + expected::summary({44 + n, 2, 44100, 176400, 16, n, 9}), ""},
+        {"monoeightbit", makewave(data, {1, 8000, 8}), pickrows + expected::summary({44 + n, 1, 8000, 8000, 8, n, 9}),
+         ""},
+        {"sixchannels24bit", makewave(data, {6, 48000, 24}),
+         pickrows + expected::summary({44 + n, 6, 48000, 864000, 24, n, 9}), ""},
+        {"emptyblock", makewave(""), expected::summary({44, 2, 44100, 176400, 16, 0, 0}), ""},
+        {"headeronlyclaimingdata", withdatasize(makewave(""), 1000), expected::summary({44, 2, 44100, 176400, 16, 1000, 0}),
+         "1000"},
+        {"lonelastbyte", withtail, axis() + axis() + expected::summary({44 + 441, 2, 44100, 176400, 16, 401, 2}), ""},
+        {"cutoff", withdatasize(makewave(data.substr(0, 1000)), 4000),
+         "-100\n-50\n" + left(49) + expected::summary({1044, 2, 44100, 176400, 16, 4000, 3}), "4000"},
+        {"claimsfourgigabytes", withdatasize(makewave(data.substr(0, 401)), 0xFFFFFFFF),
+         "-100\n" + axis() + expected::summary({445, 2, 44100, 176400, 16, 4294967295u, 2}), "4294967295"},
+        // Read at the fixed offsets all the same: datasize is "ST" and the
+        // LIST chunk's size, and the block starts inside that chunk, so
+        // only filler bytes are picked after the first row.
+        {"extrachunks", extrachunk, axis() + repeat("-99\n", 9) + expected::summary({62 + n, 2, 44100, 176400, 16, 0x00085453, 10}),
+         "not the canonical"},
+    };
+}
+
+class wellformed : public testing::TestWithParam<filecase> {};
+
+TEST_P(wellformed, writesexactlytherowsthesummaryandtheprompt)
+{
+    const tempdir dir;
+    dir.writewave(GetParam().file);
+    const outcome run = runprogram(dir.path(), "0\n");
+    EXPECT_TRUE(run.exited);
+    EXPECT_EQ(run.status, 0);
+    EXPECT_EQ(run.out, GetParam().out + expected::prompt);
+    if (GetParam().errmentions.empty())
+        EXPECT_EQ(run.err, "");
+    else
+        EXPECT_NE(run.err.find(GetParam().errmentions), std::string::npos) << run.err;
+}
+
+INSTANTIATE_TEST_SUITE_P(files, wellformed, testing::ValuesIn(filecases()),
+                         [](const auto &param) { return std::string(param.param.name); });
+
+} // namespace

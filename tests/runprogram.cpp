@@ -1,0 +1,205 @@
+#include "runprogram.h"
+
+#include <cerrno>
+#include <csignal>
+#include <cstdlib>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <poll.h>
+#include <stdexcept>
+#include <thread>
+#include <sys/wait.h>
+#include <unistd.h>
+#include <vector>
+
+namespace {
+
+// The program under test; WAVESTARS_EXE and WAVESTARS_RUNNER (a loader such
+// as wine) let the same tests run another build of it.
+std::vector<std::string> commandline()
+{
+    std::vector<std::string> args;
+    if (const char *runner = std::getenv("WAVESTARS_RUNNER"); runner != nullptr && *runner != '\0')
+        args.emplace_back(runner);
+    const char *exe = std::getenv("WAVESTARS_EXE");
+    args.emplace_back(exe != nullptr && *exe != '\0' ? exe : WAVESTARS_EXE);
+    return args;
+}
+
+void check(bool ok, const char *what)
+{
+    if (!ok)
+        throw std::runtime_error(std::string(what) + ": " + std::strerror(errno));
+}
+
+void closefd(int &fd)
+{
+    if (fd >= 0)
+        close(fd);
+    fd = -1;
+}
+
+[[noreturn]] void startchild(const std::string &dir, int in[2], int out[2], int err[2], inputmode inmode,
+                             outputmode outmode)
+{
+    if (inmode == inputmode::closed)
+        close(0);
+    else
+        dup2(in[0], 0);
+    if (outmode == outputmode::closed)
+        close(1);
+    else
+        dup2(out[1], 1);
+    dup2(err[1], 2);
+    for (int *p : {in, out, err})
+        for (int i = 0; i < 2; ++i)
+            if (p[i] > 2)
+                close(p[i]);
+    if (chdir(dir.c_str()) != 0)
+        _exit(126);
+    const std::vector<std::string> args = commandline();
+    std::vector<char *> argv;
+    for (const std::string &a : args)
+        argv.push_back(const_cast<char *>(a.c_str()));
+    argv.push_back(nullptr);
+    signal(SIGPIPE, SIG_DFL);
+    execv(argv[0], argv.data());
+    _exit(127);
+}
+
+} // namespace
+
+tempdir::tempdir()
+{
+    std::string pattern = (std::filesystem::temp_directory_path() / "wavestars-XXXXXX").string();
+    check(mkdtemp(pattern.data()) != nullptr, "mkdtemp");
+    path_ = pattern;
+}
+
+tempdir::~tempdir()
+{
+    std::error_code ignored;
+    std::filesystem::remove_all(path_, ignored);
+}
+
+void tempdir::writewave(const std::string &bytes) const
+{
+    std::ofstream file(path_ + "/Alarm02.wav", std::ios::binary);
+    file << bytes;
+    if (!file)
+        throw std::runtime_error("cannot write the fixture in " + path_);
+}
+
+program::program(const std::string &dir, inputmode in, outputmode out)
+{
+    signal(SIGPIPE, SIG_IGN); // a program that exits early must not kill the test
+    int inpipe[2], outpipe[2], errpipe[2];
+    check(pipe(inpipe) == 0 && pipe(outpipe) == 0 && pipe(errpipe) == 0, "pipe");
+    if (out == outputmode::readergone)
+        closefd(outpipe[0]);
+    start_ = std::chrono::steady_clock::now();
+    pid_ = fork();
+    check(pid_ >= 0, "fork");
+    if (pid_ == 0)
+        startchild(dir, inpipe, outpipe, errpipe, in, out);
+    close(inpipe[0]);
+    close(outpipe[1]);
+    close(errpipe[1]);
+    in_ = inpipe[1];
+    out_ = outpipe[0];
+    err_ = errpipe[0];
+}
+
+program::~program()
+{
+    if (!reaped_) {
+        kill(pid_, SIGKILL);
+        waitpid(pid_, nullptr, 0);
+    }
+    closefd(in_);
+    closefd(out_);
+    closefd(err_);
+}
+
+void program::send(const std::string &text)
+{
+    check(write(in_, text.data(), text.size()) == static_cast<ssize_t>(text.size()), "write to the program");
+}
+
+void program::endinput()
+{
+    closefd(in_);
+}
+
+// Reads whatever is ready on standard output and standard error, waiting
+// at most timeoutms for something to arrive.
+void program::drain(int timeoutms)
+{
+    pollfd fds[2] = {{out_, POLLIN, 0}, {err_, POLLIN, 0}};
+    if (poll(fds, 2, timeoutms) <= 0)
+        return;
+    std::string *sinks[2] = {&result_.out, &result_.err};
+    int *fdsof[2] = {&out_, &err_};
+    for (int i = 0; i < 2; ++i) {
+        if (fds[i].revents == 0)
+            continue;
+        char buffer[65536];
+        const ssize_t got = read(fds[i].fd, buffer, sizeof buffer);
+        if (got > 0)
+            sinks[i]->append(buffer, static_cast<std::size_t>(got));
+        else
+            closefd(*fdsof[i]);
+    }
+}
+
+bool program::waitforoutput(const std::string &tail, std::chrono::milliseconds limit)
+{
+    const auto deadline = std::chrono::steady_clock::now() + limit;
+    auto endswith = [&] {
+        const std::string &out = result_.out;
+        return out.size() >= tail.size() && out.compare(out.size() - tail.size(), tail.size(), tail) == 0;
+    };
+    while (!endswith() && std::chrono::steady_clock::now() < deadline && (out_ >= 0 || err_ >= 0))
+        drain(10);
+    return endswith();
+}
+
+bool program::running()
+{
+    if (reaped_)
+        return false;
+    int status = 0;
+    if (waitpid(pid_, &status, WNOHANG) != pid_)
+        return true;
+    reaped_ = true;
+    result_.elapsed = std::chrono::steady_clock::now() - start_;
+    result_.exited = WIFEXITED(status);
+    result_.status = WIFEXITED(status) ? WEXITSTATUS(status) : WTERMSIG(status);
+    return false;
+}
+
+outcome program::finish(std::chrono::seconds limit)
+{
+    endinput();
+    const auto deadline = std::chrono::steady_clock::now() + limit;
+    while ((out_ >= 0 || err_ >= 0) && std::chrono::steady_clock::now() < deadline)
+        drain(10);
+    while (running() && std::chrono::steady_clock::now() < deadline)
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    if (running()) {
+        kill(pid_, SIGKILL);
+        waitpid(pid_, nullptr, 0);
+        reaped_ = true;
+        throw std::runtime_error("the program did not end within the time limit");
+    }
+    return result_;
+}
+
+outcome runprogram(const std::string &dir, const std::string &input)
+{
+    program run(dir);
+    if (!input.empty())
+        run.send(input);
+    return run.finish();
+}

@@ -1,0 +1,63 @@
+#pragma once
+
+// Runs the built wavestars in a folder of its own and talks to it through
+// pipes, for the end-to-end tests.
+
+#include <chrono>
+#include <string>
+#include <sys/types.h>
+
+// A fresh folder under the system's temporary folder, removed afterwards.
+class tempdir {
+public:
+    tempdir();
+    ~tempdir();
+    tempdir(const tempdir &) = delete;
+    tempdir &operator=(const tempdir &) = delete;
+    const std::string &path() const { return path_; }
+    // Writes bytes to ./Alarm02.wav in the folder.
+    void writewave(const std::string &bytes) const;
+
+private:
+    std::string path_;
+};
+
+struct outcome {
+    std::string out;
+    std::string err;
+    bool exited = false; // else killed by a signal
+    int status = -1;     // exit status, or the signal's number
+    std::chrono::steady_clock::duration elapsed{};
+};
+
+enum class inputmode { pipe, closed };
+enum class outputmode { pipe, closed, readergone };
+
+class program {
+public:
+    explicit program(const std::string &dir, inputmode in = inputmode::pipe, outputmode out = outputmode::pipe);
+    ~program();
+    program(const program &) = delete;
+    program &operator=(const program &) = delete;
+
+    void send(const std::string &text);
+    void endinput();
+    // Reads until standard output ends with tail; false if limit passes first.
+    bool waitforoutput(const std::string &tail, std::chrono::milliseconds limit);
+    // True while the program has not exited.
+    bool running();
+    // Ends the input, reads everything, waits; kills the program after limit.
+    outcome finish(std::chrono::seconds limit = std::chrono::seconds(30));
+
+private:
+    void drain(int timeoutms);
+
+    pid_t pid_ = -1;
+    int in_ = -1, out_ = -1, err_ = -1;
+    std::chrono::steady_clock::time_point start_;
+    outcome result_;
+    bool reaped_ = false;
+};
+
+// Runs the program in dir with input on its standard input, to the end.
+outcome runprogram(const std::string &dir, const std::string &input = "");

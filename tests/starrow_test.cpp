@@ -1,0 +1,82 @@
+#include "starrow.h"
+
+#include "expected.h"
+
+#include <gtest/gtest.h>
+
+#include <limits>
+#include <sstream>
+
+namespace {
+
+using expected::axis;
+using expected::left;
+using expected::right;
+
+struct rowcase {
+    double x;
+    std::string row;
+};
+
+class rowshape : public testing::TestWithParam<rowcase> {};
+
+TEST_P(rowshape, writesexactrow)
+{
+    std::ostringstream out;
+    printstar2(GetParam().x, out);
+    EXPECT_EQ(out.str(), GetParam().row) << "x = " << GetParam().x;
+}
+
+const double nan = std::numeric_limits<double>::quiet_NaN();
+const double inf = std::numeric_limits<double>::infinity();
+
+INSTANTIATE_TEST_SUITE_P(
+    everyshapeandboundary, rowshape,
+    testing::Values(
+        // axis mark: everything that truncates to 0
+        rowcase{0.0, axis()}, rowcase{-0.0, axis()}, rowcase{0.999, axis()}, rowcase{-0.999, axis()},
+        // right of the axis, with no upper limit
+        rowcase{1.0, right(1)}, rowcase{1.999, right(1)}, rowcase{99.99, right(99)}, rowcase{150.0, right(150)},
+        // left of the axis, -1 to -49
+        rowcase{-1.0, left(1)}, rowcase{-1.999, left(1)}, rowcase{-49.0, left(49)}, rowcase{-49.99, left(49)},
+        // the number, from -50 down
+        rowcase{-50.0, "-50\n"}, rowcase{-50.9, "-50\n"}, rowcase{-99.99, "-99\n"}, rowcase{-100.0, "-100\n"},
+        // never from the program; NaN counts as 0, the rest saturates
+        rowcase{nan, axis()}, rowcase{-inf, "-2147483648\n"}, rowcase{-1e300, "-2147483648\n"},
+        rowcase{-2147483648.9, "-2147483648\n"}, rowcase{-2147483647.5, "-2147483647\n"}));
+
+TEST(printstar2, writesmillionsofstarswhenasked)
+{
+    std::ostringstream out;
+    printstar2(3000000.5, out);
+    EXPECT_EQ(out.str(), right(3000000));
+}
+
+// Counts flushes, to show each row is pushed out before the caller pauses.
+class flushcounter : public std::stringbuf {
+public:
+    int flushes = 0;
+    std::size_t flushedsize = 0;
+
+protected:
+    int sync() override
+    {
+        ++flushes;
+        flushedsize = str().size();
+        return 0;
+    }
+};
+
+TEST(printstar2, flushesafterthelineend)
+{
+    for (double x : {-75.0, -20.0, 0.0, 20.0}) {
+        flushcounter buffer;
+        std::ostream out(&buffer);
+        printstar2(x, out);
+        EXPECT_EQ(buffer.flushes, 1) << x;
+        EXPECT_EQ(buffer.flushedsize, buffer.str().size()) << x;
+        EXPECT_EQ(buffer.str().back(), '\n') << x;
+    }
+}
+
+} // namespace

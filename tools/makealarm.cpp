@@ -1,0 +1,58 @@
+// Writes a short synthetic alarm: two pitches taking turns, each beep
+// under a rise-and-fall envelope, 16-bit stereo, two seconds.
+//
+// wavestars plots every 100th stereo frame, i.e. 441 points a second at
+// 44100 Hz, so the pitches sit just above multiples of 441 Hz: what is
+// plotted is then a slow, readable wave instead of noise.
+
+#include "wavebuilder.h"
+
+#include <cmath>
+#include <cstdint>
+#include <fstream>
+#include <iostream>
+
+namespace {
+
+constexpr std::uint32_t samplerate = 44100;
+constexpr double seconds = 2.0;
+constexpr double beepseconds = 0.25;
+constexpr double pitches[] = {893.0, 1329.0}; // seen as 11 Hz and 6 Hz in the plot
+constexpr double amplitude = 0.92;
+const double pi = std::acos(-1.0);
+
+std::string synthesise()
+{
+    const auto frames = static_cast<std::uint32_t>(samplerate * seconds);
+    std::string data;
+    data.reserve(frames * 4);
+    for (std::uint32_t i = 0; i < frames; ++i) {
+        const double t = static_cast<double>(i) / samplerate;
+        const auto beep = static_cast<std::size_t>(t / beepseconds);
+        const double phase = std::fmod(t, beepseconds) / beepseconds;
+        const double envelope = std::sin(pi * phase);
+        const double v = amplitude * envelope * std::sin(2 * pi * pitches[beep % 2] * t);
+        const auto s = static_cast<std::uint16_t>(static_cast<std::int16_t>(std::lround(v * 32767)));
+        putle(data, s, 2); // left
+        putle(data, s, 2); // right
+    }
+    return data;
+}
+
+} // namespace
+
+int main(int argc, char **argv)
+{
+    if (argc != 2) {
+        std::cerr << "usage: makealarm FILE\n";
+        return 2;
+    }
+    std::ofstream out(argv[1], std::ios::binary);
+    out << makewave(synthesise());
+    out.close();
+    if (!out) {
+        std::cerr << "makealarm: " << argv[1] << ": cannot write\n";
+        return 1;
+    }
+    return 0;
+}
