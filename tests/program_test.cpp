@@ -7,7 +7,9 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <sys/stat.h>
+#include <thread>
 
 namespace {
 
@@ -90,5 +92,126 @@ TEST_P(wellformed, writesexactlytherowsthesummaryandtheprompt)
 
 INSTANTIATE_TEST_SUITE_P(files, wellformed, testing::ValuesIn(filecases()),
                          [](const auto &param) { return std::string(param.param.name); });
+
+} // namespace
+
+namespace {
+
+struct badcase {
+    const char *name;
+    void (*make)(const tempdir &);
+    std::string errmentions;
+};
+
+void PrintTo(const badcase &c, std::ostream *os)
+{
+    *os << c.name;
+}
+
+class unusable : public testing::TestWithParam<badcase> {};
+
+// Nothing useful can be drawn: one line on standard error, status 1, no
+// output and no wait for input (the input pipe stays open).
+TEST_P(unusable, failswithonelineandwithoutwaiting)
+{
+    const tempdir dir;
+    GetParam().make(dir);
+    program run(dir.path());
+    const auto deadline = std::chrono::steady_clock::now() + 10s;
+    while (run.running() && std::chrono::steady_clock::now() < deadline)
+        std::this_thread::sleep_for(1ms);
+    ASSERT_FALSE(run.running()) << "still waiting";
+    const outcome result = run.finish();
+    EXPECT_TRUE(result.exited);
+    EXPECT_EQ(result.status, 1);
+    EXPECT_EQ(result.out, "");
+    EXPECT_EQ(result.err.rfind("wavestars: ./Alarm02.wav: ", 0), 0u) << result.err;
+    EXPECT_NE(result.err.find(GetParam().errmentions), std::string::npos) << result.err;
+    EXPECT_EQ(std::count(result.err.begin(), result.err.end(), '\n'), 1) << result.err;
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    files, unusable,
+    testing::Values(badcase{"missing", [](const tempdir &) {}, "No such file or directory"},
+                    badcase{"directory",
+                            [](const tempdir &d) { mkdir((d.path() + "/Alarm02.wav").c_str(), 0755); },
+                            "is a directory"},
+                    badcase{"fifo",
+                            [](const tempdir &d) { mkfifo((d.path() + "/Alarm02.wav").c_str(), 0644); },
+                            "not a regular file"},
+                    badcase{"empty", [](const tempdir &d) { d.writewave(""); }, "file is 0 bytes, a WAVE header needs 44"},
+                    badcase{"oneshort", [](const tempdir &d) { d.writewave(makewave("").substr(0, 43)); },
+                            "file is 43 bytes, a WAVE header needs 44"}),
+    [](const auto &param) { return std::string(param.param.name); });
+
+TEST(program, warnsoncewhenthefileholdslessthantheheaderclaims)
+{
+    const tempdir dir;
+    dir.writewave(withdatasize(makewave(std::string(1000, '\0')), 4000));
+    const outcome run = runprogram(dir.path());
+    EXPECT_EQ(run.status, 0);
+    EXPECT_EQ(run.err, "wavestars: warning: ./Alarm02.wav: the header claims 4000 data bytes, the file holds 1000 "
+                       "after byte 44; plotting those\n");
+}
+
+// A reply the program is still waiting for cannot have ended it: check
+// that it is still running a while after sending it.
+void expectstillwaiting(program &run, const std::string &reply)
+{
+    run.send(reply);
+    std::this_thread::sleep_for(200ms);
+    EXPECT_TRUE(run.running()) << "ended by " << testing::PrintToString(reply);
+}
+
+class waitsfor : public testing::TestWithParam<std::string> {};
+
+TEST_P(waitsfor, anynonblankinputafterthepromptisshown)
+{
+    const tempdir dir;
+    dir.writewave(makewave(spacedsamples({100, -100}, 800)));
+    program run(dir.path());
+    ASSERT_TRUE(run.waitforoutput(expected::prompt, 10s)) << "no prompt";
+    expectstillwaiting(run, "\n\n   \t\n");
+    run.send(GetParam());
+    const auto deadline = std::chrono::steady_clock::now() + 10s;
+    while (run.running() && std::chrono::steady_clock::now() < deadline)
+        std::this_thread::sleep_for(1ms);
+    EXPECT_FALSE(run.running()) << "not ended by " << testing::PrintToString(GetParam());
+    const outcome result = run.finish();
+    EXPECT_EQ(result.status, 0);
+    EXPECT_EQ(result.out.size() - result.out.rfind(expected::prompt), expected::prompt.size()) << "wrote after the read";
+}
+
+INSTANTIATE_TEST_SUITE_P(replies, waitsfor, testing::Values("42\n", "-7 ", "x", "quit\n", "\xA3\xAC"));
+
+TEST(program, endofinputendsthewait)
+{
+    const tempdir dir;
+    dir.writewave(makewave(""));
+    program run(dir.path());
+    ASSERT_TRUE(run.waitforoutput(expected::prompt, 10s));
+    expectstillwaiting(run, "\n");
+    const outcome result = run.finish(); // closes the input
+    EXPECT_EQ(result.status, 0);
+}
+
+TEST(program, takesatleastfivemillisecondsarow)
+{
+    const int rows = 60;
+    const tempdir dir;
+    dir.writewave(makewave(std::string(rows * 400, '\0')));
+    const outcome run = runprogram(dir.path());
+    EXPECT_EQ(run.status, 0);
+    EXPECT_GE(run.elapsed, rows * 5ms);
+}
+
+TEST(program, eachrowisonoutputbeforethenext)
+{
+    const tempdir dir;
+    dir.writewave(makewave(std::string(400 * 400, '\0'))); // two seconds of rows
+    program run(dir.path());
+    ASSERT_TRUE(run.waitforoutput(axis(), 10s));
+    EXPECT_TRUE(run.running()) << "the first row came only at the end";
+}
 
 } // namespace
