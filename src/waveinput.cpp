@@ -104,8 +104,7 @@ std::string headerfault(std::istream &in)
     }
     const std::uint32_t fmtsize = readle(in, fmtsizeoffset, 4);
     if (fmtsize != canonicalfmtsize)
-        return "the fmt chunk is " + std::to_string(fmtsize) + " bytes, expected " +
-               std::to_string(canonicalfmtsize);
+        return "the fmt chunk is " + std::to_string(fmtsize) + " bytes, expected " + std::to_string(canonicalfmtsize);
     return "";
 }
 

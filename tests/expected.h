@@ -49,8 +49,8 @@ struct values {
 
 inline std::string summary(const values &v)
 {
-    const std::string numbers[7] = {std::to_string(v.filesize),   std::to_string(v.channels),
-                                    std::to_string(v.samplerate), std::to_string(v.byterate),
+    const std::string numbers[7] = {std::to_string(v.filesize),      std::to_string(v.channels),
+                                    std::to_string(v.samplerate),    std::to_string(v.byterate),
                                     std::to_string(v.bitspersample), std::to_string(v.datasize),
                                     std::to_string(v.rowcount)};
     std::string text;

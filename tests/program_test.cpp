@@ -59,8 +59,8 @@ std::vector<filecase> filecases()
         {"sixchannels24bit", makewave(data, {6, 48000, 24}),
          pickrows + expected::summary({44 + n, 6, 48000, 864000, 24, n, 9}), ""},
         {"emptyblock", makewave(""), expected::summary({44, 2, 44100, 176400, 16, 0, 0}), ""},
-        {"headeronlyclaimingdata", withdatasize(makewave(""), 1000), expected::summary({44, 2, 44100, 176400, 16, 1000, 0}),
-         "1000"},
+        {"headeronlyclaimingdata", withdatasize(makewave(""), 1000),
+         expected::summary({44, 2, 44100, 176400, 16, 1000, 0}), "1000"},
         {"lonelastbyte", withtail, axis() + axis() + expected::summary({44 + 441, 2, 44100, 176400, 16, 401, 2}), ""},
         {"cutoff", withdatasize(makewave(data.substr(0, 1000)), 4000),
          "-100\n-50\n" + left(49) + expected::summary({1044, 2, 44100, 176400, 16, 4000, 3}), "4000"},
@@ -69,7 +69,8 @@ std::vector<filecase> filecases()
         // Read at the fixed offsets all the same: datasize is "ST" and the
         // LIST chunk's size, and the block starts inside that chunk, so
         // only filler bytes are picked after the first row.
-        {"extrachunks", extrachunk, axis() + repeat("-99\n", 9) + expected::summary({62 + n, 2, 44100, 176400, 16, 0x00085453, 10}),
+        {"extrachunks", extrachunk,
+         axis() + repeat("-99\n", 9) + expected::summary({62 + n, 2, 44100, 176400, 16, 0x00085453, 10}),
          "not the canonical"},
     };
 }
@@ -133,13 +134,12 @@ TEST_P(unusable, failswithonelineandwithoutwaiting)
 INSTANTIATE_TEST_SUITE_P(
     files, unusable,
     testing::Values(badcase{"missing", [](const tempdir &) {}, "No such file or directory"},
-                    badcase{"directory",
-                            [](const tempdir &d) { mkdir((d.path() + "/Alarm02.wav").c_str(), 0755); },
+                    badcase{"directory", [](const tempdir &d) { mkdir((d.path() + "/Alarm02.wav").c_str(), 0755); },
                             "is a directory"},
-                    badcase{"fifo",
-                            [](const tempdir &d) { mkfifo((d.path() + "/Alarm02.wav").c_str(), 0644); },
+                    badcase{"fifo", [](const tempdir &d) { mkfifo((d.path() + "/Alarm02.wav").c_str(), 0644); },
                             "not a regular file"},
-                    badcase{"empty", [](const tempdir &d) { d.writewave(""); }, "file is 0 bytes, a WAVE header needs 44"},
+                    badcase{"empty", [](const tempdir &d) { d.writewave(""); },
+                            "file is 0 bytes, a WAVE header needs 44"},
                     badcase{"oneshort", [](const tempdir &d) { d.writewave(makewave("").substr(0, 43)); },
                             "file is 43 bytes, a WAVE header needs 44"}),
     [](const auto &param) { return std::string(param.param.name); });
@@ -179,7 +179,8 @@ TEST_P(waitsfor, anynonblankinputafterthepromptisshown)
     EXPECT_FALSE(run.running()) << "not ended by " << testing::PrintToString(GetParam());
     const outcome result = run.finish();
     EXPECT_EQ(result.status, 0);
-    EXPECT_EQ(result.out.size() - result.out.rfind(expected::prompt), expected::prompt.size()) << "wrote after the read";
+    EXPECT_EQ(result.out.size() - result.out.rfind(expected::prompt), expected::prompt.size())
+        << "wrote after the read";
 }
 
 INSTANTIATE_TEST_SUITE_P(replies, waitsfor, testing::Values("42\n", "-7 ", "x", "quit\n", "\xA3\xAC"));

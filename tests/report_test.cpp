@@ -29,13 +29,12 @@ std::string plot(const std::string &block)
 // From a sample to its row: the scale and the truncation together.
 TEST(plotwave, mapssamplestorowsacrosseveryboundary)
 {
-    const std::vector<std::int16_t> samples = {-32768, -16385, -16384, -16383, -328, -327, 0,
-                                               327,    328,    655,    656,    32767};
+    const std::vector<std::int16_t> samples = {-32768, -16385, -16384, -16383, -328, -327,
+                                               0,      327,    328,    655,    656,  32767};
     const std::string want = "-100\n"
                              "-50\n"
                              "-50\n" +
-                             left(49) + left(1) + axis() + axis() + axis() + right(1) + right(1) + right(2) +
-                             right(99);
+                             left(49) + left(1) + axis() + axis() + axis() + right(1) + right(1) + right(2) + right(99);
     EXPECT_EQ(plot(spacedsamples(samples, samples.size() * 400)), want);
 }
 
@@ -59,8 +58,7 @@ TEST_P(rowcount, oneforeverystartedstride)
 
 INSTANTIATE_TEST_SUITE_P(blocksizes, rowcount,
                          testing::Values(countcase{0, 0}, countcase{1, 1}, countcase{2, 1}, countcase{400, 1},
-                                         countcase{401, 2}, countcase{402, 2}, countcase{800, 2},
-                                         countcase{801, 3}));
+                                         countcase{401, 2}, countcase{402, 2}, countcase{800, 2}, countcase{801, 3}));
 
 TEST(plotwave, lastlonebytetakeszeroforitspartner)
 {

@@ -8,8 +8,8 @@
 #include <fstream>
 #include <poll.h>
 #include <stdexcept>
-#include <thread>
 #include <sys/wait.h>
+#include <thread>
 #include <unistd.h>
 #include <vector>
 

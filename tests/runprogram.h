@@ -9,7 +9,7 @@
 
 // A fresh folder under the system's temporary folder, removed afterwards.
 class tempdir {
-public:
+  public:
     tempdir();
     ~tempdir();
     tempdir(const tempdir &) = delete;
@@ -18,7 +18,7 @@ public:
     // Writes bytes to ./Alarm02.wav in the folder.
     void writewave(const std::string &bytes) const;
 
-private:
+  private:
     std::string path_;
 };
 
@@ -34,7 +34,7 @@ enum class inputmode { pipe, closed };
 enum class outputmode { pipe, closed, readergone };
 
 class program {
-public:
+  public:
     explicit program(const std::string &dir, inputmode in = inputmode::pipe, outputmode out = outputmode::pipe);
     ~program();
     program(const program &) = delete;
@@ -49,7 +49,7 @@ public:
     // Ends the input, reads everything, waits; kills the program after limit.
     outcome finish(std::chrono::seconds limit = std::chrono::seconds(30));
 
-private:
+  private:
     void drain(int timeoutms);
 
     pid_t pid_ = -1;

@@ -54,11 +54,11 @@ TEST(printstar2, writesmillionsofstarswhenasked)
 
 // Counts flushes, to show each row is pushed out before the caller pauses.
 class flushcounter : public std::stringbuf {
-public:
+  public:
     int flushes = 0;
     std::size_t flushedsize = 0;
 
-protected:
+  protected:
     int sync() override
     {
         ++flushes;

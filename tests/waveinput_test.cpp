@@ -134,7 +134,8 @@ INSTANTIATE_TEST_SUITE_P(
                     faultcase{8, "AVI ", "bytes 8-11 hold \"AVI \", expected \"WAVE\""},
                     faultcase{12, "bext", "bytes 12-15 hold \"bext\", expected \"fmt \""},
                     faultcase{36, "LIST", "bytes 36-39 hold \"LIST\", expected \"data\""},
-                    faultcase{36, std::string("\0\x01\"\xff", 4), "bytes 36-39 hold \"\\x00\\x01\\x22\\xFF\", expected \"data\""},
+                    faultcase{36, std::string("\0\x01\"\xff", 4),
+                              "bytes 36-39 hold \"\\x00\\x01\\x22\\xFF\", expected \"data\""},
                     faultcase{16, std::string("\x12\0\0\0", 4), "the fmt chunk is 18 bytes, expected 16"}));
 
 TEST(headerfault, shortfileisnotcanonical)
@@ -157,14 +158,14 @@ TEST_P(sample, decodessigned16bitlittleendian)
     EXPECT_EQ(readsample(block, 0), GetParam().sample);
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    boundaries, sample,
-    testing::Values(samplecase{std::string("\x00\x80", 2), -32768}, samplecase{"\xFF\x7F", 32767},
-                    samplecase{std::string("\x00\xC0", 2), -16384}, samplecase{"\x01\xC0", -16383},
-                    samplecase{"\x48\x01", 328}, samplecase{"\x47\x01", 327}, samplecase{"\xB9\xFE", -327},
-                    samplecase{"\xB8\xFE", -328}, samplecase{"\xFF\xFF", -1}, samplecase{std::string("\0\0", 2), 0},
-                    // the last byte of a block: its missing partner counts as 0
-                    samplecase{"\xFF", 255}, samplecase{"\x80", 128}));
+INSTANTIATE_TEST_SUITE_P(boundaries, sample,
+                         testing::Values(samplecase{std::string("\x00\x80", 2), -32768}, samplecase{"\xFF\x7F", 32767},
+                                         samplecase{std::string("\x00\xC0", 2), -16384}, samplecase{"\x01\xC0", -16383},
+                                         samplecase{"\x48\x01", 328}, samplecase{"\x47\x01", 327},
+                                         samplecase{"\xB9\xFE", -327}, samplecase{"\xB8\xFE", -328},
+                                         samplecase{"\xFF\xFF", -1}, samplecase{std::string("\0\0", 2), 0},
+                                         // the last byte of a block: its missing partner counts as 0
+                                         samplecase{"\xFF", 255}, samplecase{"\x80", 128}));
 
 TEST(readsample, readsatitsposition)
 {

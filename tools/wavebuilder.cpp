@@ -62,8 +62,7 @@ std::string withdatasize(std::string wave, std::uint32_t datasize)
     return wave.replace(40, 4, field);
 }
 
-std::string spacedsamples(const std::vector<std::int16_t> &samples, std::size_t size, std::size_t stride,
-                          char filler)
+std::string spacedsamples(const std::vector<std::int16_t> &samples, std::size_t size, std::size_t stride, char filler)
 {
     std::string block(size, filler);
     for (std::size_t k = 0; k < samples.size() && k * stride < size; ++k) {
