@@ -27,10 +27,11 @@ std::int32_t truncatebar(double x)
 // Written in chunks so that even a huge count needs no huge buffer.
 void putrun(std::ostream &out, char c, std::int64_t count)
 {
-    char chunk[256];
-    std::memset(chunk, c, sizeof chunk);
-    for (; count > 0 && out; count -= static_cast<std::int64_t>(sizeof chunk))
-        out.write(chunk, std::min<std::int64_t>(count, sizeof chunk));
+    char chunk[4096];
+    const std::int64_t size = std::min<std::int64_t>(count, sizeof chunk);
+    std::memset(chunk, c, static_cast<std::size_t>(std::max<std::int64_t>(size, 0)));
+    for (; count > 0 && out; count -= size)
+        out.write(chunk, std::min(count, size));
 }
 
 } // namespace

@@ -44,7 +44,8 @@ std::string showtag(const std::string &tag)
 {
     static const char hex[] = "0123456789ABCDEF";
     std::string shown;
-    for (unsigned char c : tag) {
+    for (const char ch : tag) {
+        const auto c = static_cast<unsigned char>(ch);
         if (c >= 0x20 && c < 0x7f && c != '"' && c != '\\') {
             shown += static_cast<char>(c);
         } else {
