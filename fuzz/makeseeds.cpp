@@ -25,8 +25,10 @@ std::vector<std::string> wavefiles()
     files.push_back(withdatasize(canonical, 0xFFFFFFFF));
     files.push_back(withdatasize(canonical, 0));
     files.push_back(riff(fmtchunk({2, 44100, 16}, 2) + chunk("data", picks)));
-    files.push_back(riff(fmtchunk({2, 44100, 16}) + chunk("LIST", "INFOISFT\5\0\0\0test") + chunk("data", picks)));
-    files.push_back(riff(fmtchunk({1, 22050, 16}) + chunk("fact", "\x10\0\0\0") + chunk("data", picks)));
+    files.push_back(
+        riff(fmtchunk({2, 44100, 16}) + chunk("LIST", std::string("INFOISFT\5\0\0\0test", 16)) + chunk("data", picks)));
+    files.push_back(
+        riff(fmtchunk({1, 22050, 16}) + chunk("fact", std::string("\x10\0\0\0", 4)) + chunk("data", picks)));
     return files;
 }
 

@@ -32,5 +32,11 @@ class runsink : public std::streambuf {
 // 1 to 49 stars left of it, or the number itself from -50 down.
 std::optional<std::int64_t> rowvalue(const std::vector<run> &row);
 
-// Aborts with the message when ok is false, so libFuzzer keeps the input.
-void require(bool ok, const char *what);
+// Aborts with the message, so that libFuzzer keeps the input.
+[[noreturn]] void fail(const char *what);
+
+inline void require(bool ok, const char *what)
+{
+    if (!ok)
+        fail(what);
+}

@@ -40,7 +40,7 @@ bool consoleisutf8()
     // else in the program changes with it.
     const char *found = std::setlocale(LC_CTYPE, "");
     const bool utf8 = found != nullptr && std::strcmp(nl_langinfo(CODESET), "UTF-8") == 0;
-    std::setlocale(LC_CTYPE, "C");
+    (void)std::setlocale(LC_CTYPE, "C");
     return utf8;
 }
 

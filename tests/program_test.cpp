@@ -200,7 +200,7 @@ TEST(program, takesatleastfivemillisecondsarow)
 {
     const int rows = 60;
     const tempdir dir;
-    dir.writewave(makewave(std::string(rows * 400, '\0')));
+    dir.writewave(makewave(std::string(std::size_t{rows} * 400, '\0')));
     const outcome run = runprogram(dir.path());
     EXPECT_EQ(run.status, 0);
     EXPECT_GE(run.elapsed, rows * 5ms);
@@ -209,7 +209,7 @@ TEST(program, takesatleastfivemillisecondsarow)
 TEST(program, eachrowisonoutputbeforethenext)
 {
     const tempdir dir;
-    dir.writewave(makewave(std::string(400 * 400, '\0'))); // two seconds of rows
+    dir.writewave(makewave(std::string(std::size_t{400} * 400, '\0'))); // two seconds of rows
     program run(dir.path());
     ASSERT_TRUE(run.waitforoutput(axis(), 10s));
     EXPECT_TRUE(run.running()) << "the first row came only at the end";

@@ -71,7 +71,7 @@ TEST(plotwave, pausesatleastthedelayaftereachrow)
 {
     std::ostringstream out;
     const auto start = std::chrono::steady_clock::now();
-    const std::int32_t rows = plotwave(std::vector<unsigned char>(20 * 400), out);
+    const std::int32_t rows = plotwave(std::vector<unsigned char>(std::size_t{20} * 400), out);
     EXPECT_EQ(rows, 20);
     EXPECT_GE(std::chrono::steady_clock::now() - start, 20 * rowdelay);
 }
@@ -104,7 +104,7 @@ TEST(printprompt, writesgbkpromptwithoutlineend)
 std::string gbktoutf8(const std::string &gbk)
 {
     iconv_t cd = iconv_open("UTF-8", "GBK");
-    if (cd == reinterpret_cast<iconv_t>(-1))
+    if (cd == reinterpret_cast<iconv_t>(-1)) // NOLINT(performance-no-int-to-ptr): iconv's own error value
         throw std::runtime_error("no GBK converter");
     std::string in = gbk;
     std::string out(in.size() * 2, '\0');
@@ -124,9 +124,11 @@ std::string gbktoutf8(const std::string &gbk)
 std::size_t columns(const std::string &utf8)
 {
     std::size_t width = 0;
-    for (unsigned char c : utf8)
+    for (const char ch : utf8) {
+        const auto c = static_cast<unsigned char>(ch);
         if ((c & 0xC0) != 0x80)
             width += c < 0x80 ? 1 : 2;
+    }
     return width;
 }
 

@@ -60,10 +60,11 @@ void closefd(int &fd)
         _exit(126);
     const std::vector<std::string> args = commandline();
     std::vector<char *> argv;
+    argv.reserve(args.size() + 1);
     for (const std::string &a : args)
         argv.push_back(const_cast<char *>(a.c_str()));
     argv.push_back(nullptr);
-    signal(SIGPIPE, SIG_DFL);
+    (void)signal(SIGPIPE, SIG_DFL);
     execv(argv[0], argv.data());
     _exit(127);
 }
@@ -93,8 +94,10 @@ void tempdir::writewave(const std::string &bytes) const
 
 program::program(const std::string &dir, inputmode in, outputmode out)
 {
-    signal(SIGPIPE, SIG_IGN); // a program that exits early must not kill the test
-    int inpipe[2], outpipe[2], errpipe[2];
+    (void)signal(SIGPIPE, SIG_IGN); // a program that exits early must not kill the test
+    int inpipe[2];
+    int outpipe[2];
+    int errpipe[2];
     check(pipe(inpipe) == 0 && pipe(outpipe) == 0 && pipe(errpipe) == 0, "pipe");
     if (out == outputmode::readergone)
         closefd(outpipe[0]);
@@ -122,7 +125,7 @@ program::~program()
     closefd(err_);
 }
 
-void program::send(const std::string &text)
+void program::send(const std::string &text) const
 {
     check(write(in_, text.data(), text.size()) == static_cast<ssize_t>(text.size()), "write to the program");
 }
@@ -139,17 +142,20 @@ void program::drain(int timeoutms)
     pollfd fds[2] = {{out_, POLLIN, 0}, {err_, POLLIN, 0}};
     if (poll(fds, 2, timeoutms) <= 0)
         return;
-    std::string *sinks[2] = {&result_.out, &result_.err};
-    int *fdsof[2] = {&out_, &err_};
-    for (int i = 0; i < 2; ++i) {
-        if (fds[i].revents == 0)
+    const struct {
+        short revents;
+        int *fd;
+        std::string *sink;
+    } streams[2] = {{fds[0].revents, &out_, &result_.out}, {fds[1].revents, &err_, &result_.err}};
+    for (const auto &s : streams) {
+        if (s.revents == 0)
             continue;
         char buffer[65536];
-        const ssize_t got = read(fds[i].fd, buffer, sizeof buffer);
+        const ssize_t got = read(*s.fd, buffer, sizeof buffer);
         if (got > 0)
-            sinks[i]->append(buffer, static_cast<std::size_t>(got));
+            s.sink->append(buffer, static_cast<std::size_t>(got));
         else
-            closefd(*fdsof[i]);
+            closefd(*s.fd);
     }
 }
 

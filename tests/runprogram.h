@@ -40,7 +40,7 @@ class program {
     program(const program &) = delete;
     program &operator=(const program &) = delete;
 
-    void send(const std::string &text);
+    void send(const std::string &text) const;
     void endinput();
     // Reads until standard output ends with tail; false if limit passes first.
     bool waitforoutput(const std::string &tail, std::chrono::milliseconds limit);

@@ -25,7 +25,7 @@ std::string synthesise()
 {
     const auto frames = static_cast<std::uint32_t>(samplerate * seconds);
     std::string data;
-    data.reserve(frames * 4);
+    data.reserve(std::size_t{frames} * 4);
     for (std::uint32_t i = 0; i < frames; ++i) {
         const double t = static_cast<double>(i) / samplerate;
         const auto beep = static_cast<std::size_t>(t / beepseconds);
