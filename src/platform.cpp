@@ -4,6 +4,8 @@
 #include <cstdio>
 #include <io.h>
 #include <windows.h>
+// after windows.h, which it needs
+#include <timeapi.h>
 #else
 #include <clocale>
 #include <cstring>
@@ -16,7 +18,11 @@
 
 #ifdef _WIN32
 
-void tunetimers() {}
+void tunetimers()
+{
+    // The default 15.6 ms tick would stretch every 5 ms pause to 15 ms.
+    (void)timeBeginPeriod(1);
+}
 
 bool consoleisutf8()
 {

@@ -39,6 +39,16 @@ void printline(std::ostream &out, const text &label, number value, textencoding 
     out.flush();
 }
 
+// A sleep may end a little early (Windows wakes on its timer tick), so sleep
+// again for whatever is left: every pause lasts at least delay.
+void pause(std::chrono::milliseconds delay)
+{
+    using clock = std::chrono::steady_clock;
+    const clock::time_point until = clock::now() + delay;
+    for (clock::time_point now = clock::now(); now < until; now = clock::now())
+        std::this_thread::sleep_for(until - now);
+}
+
 } // namespace
 
 double barvalue(std::int32_t sample)
@@ -51,8 +61,7 @@ std::int32_t plotwave(const std::vector<unsigned char> &block, std::ostream &out
     std::int32_t rowcount = 0;
     for (std::uint64_t pos = 0; pos < block.size() && out; pos += samplestride) {
         printstar2(barvalue(readsample(block, pos)), out);
-        // sleep_until on the steady clock sleeps again after an early wake-up.
-        std::this_thread::sleep_until(std::chrono::steady_clock::now() + delay);
+        pause(delay);
         ++rowcount;
     }
     return rowcount;

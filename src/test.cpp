@@ -36,7 +36,7 @@ std::string openwave(std::ifstream &in)
     std::error_code error;
     const auto status = std::filesystem::status(wavepath, error);
     if (error)
-        return error.message();
+        return error.default_error_condition().message(); // the portable text, such as "No such file or directory"
     if (status.type() == std::filesystem::file_type::directory)
         return "is a directory, expected a regular file";
     if (status.type() != std::filesystem::file_type::regular)

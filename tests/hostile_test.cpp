@@ -124,8 +124,12 @@ TEST(hostile, readerofstandardoutputgoneendstherun)
     dir.writewave(longfile());
     program run(dir.path(), inputmode::pipe, outputmode::readergone);
     const outcome result = run.finish();
-    EXPECT_FALSE(result.exited);
-    EXPECT_EQ(result.status, SIGPIPE);
+    if (result.exited) { // Windows has no SIGPIPE: the write fails instead
+        EXPECT_EQ(result.status, 1);
+        EXPECT_EQ(result.err, "wavestars: standard output: write error\n");
+    } else {
+        EXPECT_EQ(result.status, SIGPIPE);
+    }
 }
 
 } // namespace

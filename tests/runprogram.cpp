@@ -69,6 +69,25 @@ void closefd(int &fd)
     _exit(127);
 }
 
+// With WAVESTARS_CRLF set the program is a Windows build, whose runtime
+// writes each line end as CR LF: every LF must follow a CR, and the pairs
+// are turned back into LF so the expected texts serve both builds.
+std::string unixlineends(const std::string &text)
+{
+    const char *crlf = std::getenv("WAVESTARS_CRLF");
+    if (crlf == nullptr || *crlf == '\0')
+        return text;
+    std::string out;
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        if (text[i] == '\r' && i + 1 < text.size() && text[i + 1] == '\n')
+            continue;
+        if (text[i] == '\n' && (i == 0 || text[i - 1] != '\r'))
+            throw std::runtime_error("a line end without CR from a Windows build");
+        out += text[i];
+    }
+    return out;
+}
+
 } // namespace
 
 tempdir::tempdir()
@@ -159,16 +178,13 @@ void program::drain(int timeoutms)
     }
 }
 
-bool program::waitforoutput(const std::string &tail, std::chrono::milliseconds limit)
+bool program::waitforoutput(const std::string &text, std::chrono::milliseconds limit)
 {
     const auto deadline = std::chrono::steady_clock::now() + limit;
-    auto endswith = [&] {
-        const std::string &out = result_.out;
-        return out.size() >= tail.size() && out.compare(out.size() - tail.size(), tail.size(), tail) == 0;
-    };
-    while (!endswith() && std::chrono::steady_clock::now() < deadline && (out_ >= 0 || err_ >= 0))
+    auto seen = [&] { return result_.out.find(text) != std::string::npos; };
+    while (!seen() && std::chrono::steady_clock::now() < deadline && (out_ >= 0 || err_ >= 0))
         drain(10);
-    return endswith();
+    return seen();
 }
 
 bool program::running()
@@ -199,6 +215,8 @@ outcome program::finish(std::chrono::seconds limit)
         reaped_ = true;
         throw std::runtime_error("the program did not end within the time limit");
     }
+    result_.out = unixlineends(result_.out);
+    result_.err = unixlineends(result_.err);
     return result_;
 }
 

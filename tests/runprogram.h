@@ -42,8 +42,8 @@ class program {
 
     void send(const std::string &text) const;
     void endinput();
-    // Reads until standard output ends with tail; false if limit passes first.
-    bool waitforoutput(const std::string &tail, std::chrono::milliseconds limit);
+    // Reads until standard output holds text; false if limit passes first.
+    bool waitforoutput(const std::string &text, std::chrono::milliseconds limit);
     // True while the program has not exited.
     bool running();
     // Ends the input, reads everything, waits; kills the program after limit.
