@@ -1,5 +1,6 @@
 // Writes a short synthetic alarm: two pitches taking turns, each beep
-// under a rise-and-fall envelope, 16-bit stereo, two seconds.
+// under a rise-and-fall envelope, 16-bit stereo, two seconds unless told
+// otherwise.
 //
 // wavestars plots every 100th stereo frame, i.e. 441 points a second at
 // 44100 Hz, so the pitches sit just above multiples of 441 Hz: what is
@@ -9,21 +10,22 @@
 
 #include <cmath>
 #include <cstdint>
+#include <cstdlib>
 #include <fstream>
 #include <iostream>
 
 namespace {
 
 constexpr std::uint32_t samplerate = 44100;
-constexpr double seconds = 2.0;
+constexpr double defaultseconds = 2.0;
 constexpr double beepseconds = 0.25;
 constexpr double pitches[] = {893.0, 1329.0}; // seen as 11 Hz and 6 Hz in the plot
 constexpr double amplitude = 0.92;
 const double pi = std::acos(-1.0);
 
-std::string synthesise()
+std::string synthesise(double seconds)
 {
-    const auto frames = static_cast<std::uint32_t>(samplerate * seconds);
+    const auto frames = static_cast<std::uint32_t>(std::lround(samplerate * seconds));
     std::string data;
     data.reserve(std::size_t{frames} * 4);
     for (std::uint32_t i = 0; i < frames; ++i) {
@@ -43,12 +45,13 @@ std::string synthesise()
 
 int main(int argc, char **argv)
 {
-    if (argc != 2) {
-        std::cerr << "usage: makealarm FILE\n";
+    const double seconds = argc == 3 ? std::atof(argv[2]) : defaultseconds;
+    if (argc < 2 || argc > 3 || !(seconds > 0 && seconds <= 600)) {
+        std::cerr << "usage: makealarm FILE [SECONDS]   (0 < SECONDS <= 600)\n";
         return 2;
     }
     std::ofstream out(argv[1], std::ios::binary);
-    out << makewave(synthesise());
+    out << makewave(synthesise(seconds));
     out.close();
     if (!out) {
         std::cerr << "makealarm: " << argv[1] << ": cannot write\n";

@@ -1,0 +1,107 @@
+#!/usr/bin/env python3
+"""Pacing benchmark for wavestars.
+
+Synthesises a 1,200-row file with the project's own generator, runs the
+program on it a few times with standard output on a pipe, and reports the
+medians of:
+
+  ratio      wall time / (rows x 5 ms): 1.00 is the floor, since every pause
+             lasts at least 5 ms; target at most 1.03
+  cpu        CPU time (user + system) as a share of wall time; target < 3 %
+  peak rss   peak resident memory (VmHWM, read while the program waits for
+             its value) against the data block; target at most the block
+             plus 8 MiB
+  first row  time from start to the first byte of output; target < 20 ms
+
+Usage: bench/pacing.py [BUILD_DIR] [--runs N]   (default build/default)
+"""
+
+import argparse
+import os
+import pathlib
+import statistics
+import subprocess
+import sys
+import tempfile
+import time
+
+ROWS = 1200
+STRIDE = 400
+DELAY = 0.005
+SECONDS = ROWS * STRIDE / (44100 * 4)  # 16-bit stereo at 44.1 kHz
+
+
+PROMPT_TAIL = bytes.fromhex("B3CCD0F2")  # the prompt's last two characters
+
+
+def peak_rss(pid):
+    """VmHWM: the peak since exec, so the forking parent's pages don't count."""
+    for line in pathlib.Path(f"/proc/{pid}/status").read_text().splitlines():
+        if line.startswith("VmHWM:"):
+            return int(line.split()[1]) * 1024
+    return 0
+
+
+def run_once(exe, folder):
+    start = time.monotonic()
+    proc = subprocess.Popen([exe], cwd=folder, stdin=subprocess.PIPE,
+                            stdout=subprocess.PIPE, stderr=subprocess.PIPE)
+    first = os.read(proc.stdout.fileno(), 1)
+    first_row = time.monotonic() - start
+    rest = b""
+    while not (first + rest).endswith(PROMPT_TAIL):
+        chunk = os.read(proc.stdout.fileno(), 65536)
+        if not chunk:
+            break
+        rest += chunk
+    rss = peak_rss(proc.pid)  # the program is waiting for its value now
+    proc.stdin.close()
+    _, status, usage = os.wait4(proc.pid, 0)
+    wall = time.monotonic() - start
+    proc.stdout.close()
+    proc.stderr.close()
+    if status != 0 or not first:
+        sys.exit(f"wavestars failed (status {status})")
+    rows = (first + rest).count(b"\n") - 7
+    return {
+        "rows": rows,
+        "ratio": wall / (rows * DELAY),
+        "cpu": (usage.ru_utime + usage.ru_stime) / wall,
+        "rss": rss,
+        "first": first_row,
+    }
+
+
+def main():
+    parser = argparse.ArgumentParser(description=__doc__.splitlines()[0])
+    parser.add_argument("build", nargs="?", default="build/default")
+    parser.add_argument("--runs", type=int, default=5)
+    args = parser.parse_args()
+    build = pathlib.Path(args.build).resolve()
+    exe, maker = build / "wavestars", build / "makealarm"
+    for tool in (exe, maker):
+        if not tool.exists():
+            sys.exit(f"{tool} is missing: build first (cmake --workflow --preset test)")
+
+    with tempfile.TemporaryDirectory() as folder:
+        wave = pathlib.Path(folder) / "Alarm02.wav"
+        subprocess.run([str(maker), str(wave), f"{SECONDS:.6f}"], check=True)
+        block = wave.stat().st_size - 44
+        results = [run_once(str(exe), folder) for _ in range(args.runs)]
+
+    rows = results[0]["rows"]
+    ratio = statistics.median(r["ratio"] for r in results)
+    cpu = statistics.median(r["cpu"] for r in results)
+    rss = statistics.median(r["rss"] for r in results)
+    first = statistics.median(r["first"] for r in results)
+    mib = 1024 * 1024
+    print(f"machine    {os.cpu_count()} cores, {os.uname().sysname} {os.uname().release}")
+    print(f"file       {rows} rows, data block {block / mib:.2f} MiB, {args.runs} runs, medians:")
+    print(f"ratio      {ratio:.4f}  (target <= 1.03)")
+    print(f"cpu        {cpu * 100:.2f} % of wall time  (target < 3 %)")
+    print(f"peak rss   {rss / mib:.2f} MiB = block + {(rss - block) / mib:.2f} MiB  (target block + 8 MiB)")
+    print(f"first row  {first * 1000:.2f} ms  (target < 20 ms)")
+
+
+if __name__ == "__main__":
+    main()
