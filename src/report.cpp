@@ -27,7 +27,7 @@ const text prompt = {"\xB3\xF6\xCF\xD6\xB5\xC4\xCA\xFD\xD7\xD6\xB4\xFA\xB1\xED\x
                      "\xA3\xAC\xCA\xE4\xC8\xEB\xC8\xCE\xD2\xE2\xD6\xB5\xBD\xE1\xCA\xF8\xB3\xCC\xD0\xF2",
                      "出现的数字代表星星的数量，输入任意值结束程序"};
 
-const char *in(const text &t, textencoding encoding)
+const char *encoded(const text &t, textencoding encoding)
 {
     return encoding == textencoding::utf8 ? t.utf8 : t.gbk;
 }
@@ -35,7 +35,7 @@ const char *in(const text &t, textencoding encoding)
 template <typename number>
 void printline(std::ostream &out, const text &label, number value, textencoding encoding)
 {
-    out << in(label, encoding) << value << '\n';
+    out << encoded(label, encoding) << value << '\n';
     out.flush();
 }
 
@@ -80,6 +80,6 @@ void printsummary(const waveinfo &info, std::int32_t rowcount, std::ostream &out
 
 void printprompt(std::ostream &out, textencoding encoding)
 {
-    out << in(prompt, encoding);
+    out << encoded(prompt, encoding);
     out.flush();
 }

@@ -5,6 +5,7 @@
 #include "report.h"
 #include "waveinput.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <filesystem>
@@ -77,7 +78,8 @@ int main()
     try {
         block = readwavedata(in, info.datasize);
     } catch (const std::bad_alloc &) {
-        return fail(std::string(wavepath) + ": cannot allocate " + std::to_string(info.datasize) +
+        return fail(std::string(wavepath) + ": cannot allocate " +
+                    std::to_string(std::min<std::uint64_t>(info.datasize, length - headersize)) +
                     " bytes for the data block");
     }
     if (block.size() < info.datasize)

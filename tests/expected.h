@@ -42,6 +42,19 @@ inline const std::string labels[7] = {
 inline const std::string prompt = fromhex("B3 F6 CF D6 B5 C4 CA FD D7 D6 B4 FA B1 ED D0 C7 D0 C7 B5 C4 CA FD C1 BF "
                                           "A3 AC CA E4 C8 EB C8 CE D2 E2 D6 B5 BD E1 CA F8 B3 CC D0 F2");
 
+// Columns on a console for UTF-8 text: ASCII takes one, each CJK
+// character two.
+inline std::size_t columns(const std::string &utf8)
+{
+    std::size_t width = 0;
+    for (const char ch : utf8) {
+        const auto c = static_cast<unsigned char>(ch);
+        if ((c & 0xC0) != 0x80)
+            width += c < 0x80 ? 1 : 2;
+    }
+    return width;
+}
+
 struct values {
     std::uint64_t filesize, channels, samplerate, byterate, bitspersample, datasize;
     std::int64_t rowcount;

@@ -120,18 +120,6 @@ std::string gbktoutf8(const std::string &gbk)
     return out;
 }
 
-// Columns on a console: ASCII takes one, each CJK character two.
-std::size_t columns(const std::string &utf8)
-{
-    std::size_t width = 0;
-    for (const char ch : utf8) {
-        const auto c = static_cast<unsigned char>(ch);
-        if ((c & 0xC0) != 0x80)
-            width += c < 0x80 ? 1 : 2;
-    }
-    return width;
-}
-
 TEST(printsummary, utf8textsmeanwhatthegbkbytesmean)
 {
     std::ostringstream gbk;
@@ -152,7 +140,7 @@ TEST(printsummary, utf8valuesstartincolumnfourteen)
     for (std::string line; std::getline(lines, line); ++count) {
         const std::size_t colon = line.find("：");
         ASSERT_NE(colon, std::string::npos) << line;
-        EXPECT_EQ(columns(line.substr(0, colon + std::string("：").size())), 14u) << line;
+        EXPECT_EQ(expected::columns(line.substr(0, colon + std::string("：").size())), 14u) << line;
     }
     EXPECT_EQ(count, 7);
 }

@@ -52,10 +52,9 @@ std::string crlf(const std::string &text)
 // One program run in a detached tmux session of its own; everything the
 // program writes is also copied, byte for byte, to raw.
 class terminal {
-public:
+  public:
     terminal(const tempdir &dir, const std::string &locale)
-        : tmux_("tmux -f /dev/null -L wavestars-test-" + std::to_string(getpid()) + " "),
-          raw_(dir.path() + "/raw")
+        : tmux_("tmux -f /dev/null -L wavestars-test-" + std::to_string(getpid()) + " "), raw_(dir.path() + "/raw")
     {
         // The program waits for a line first, so that the copy is in
         // place before it writes anything.
@@ -97,7 +96,7 @@ public:
         return seen();
     }
 
-private:
+  private:
     std::string tmux_;
     std::string raw_;
     bool started_ = false;
@@ -108,7 +107,7 @@ const char *const utf8labels[7] = {"文件大小为  ：", "音频通道数  ：
                                    "样本位数    ：", "音频数据大小：", "总计打印行数："};
 
 class realterminal : public testing::Test {
-protected:
+  protected:
     void SetUp() override
     {
         if (shell("command -v tmux").empty())
@@ -118,18 +117,6 @@ protected:
     tempdir dir;
     const std::string summary = expected::summary({44 + 120000, 2, 44100, 176400, 16, 120000, 300});
 };
-
-// Columns on screen: ASCII takes one, each CJK character two.
-std::size_t columns(const std::string &utf8)
-{
-    std::size_t width = 0;
-    for (const char ch : utf8) {
-        const auto c = static_cast<unsigned char>(ch);
-        if ((c & 0xC0) != 0x80)
-            width += c < 0x80 ? 1 : 2;
-    }
-    return width;
-}
 
 TEST_F(realterminal, utf8localeshowschinesetextwithvaluesincolumnfourteen)
 {
@@ -146,7 +133,7 @@ TEST_F(realterminal, utf8localeshowschinesetextwithvaluesincolumnfourteen)
     for (int i = 0; i < 7; ++i) {
         const std::string line = std::string(utf8labels[i]) + values[i] + "\n";
         EXPECT_NE(screen.find(line), std::string::npos) << "no line " << line << "on screen:\n" << screen;
-        EXPECT_EQ(columns(utf8labels[i]), 14u) << utf8labels[i];
+        EXPECT_EQ(expected::columns(utf8labels[i]), 14u) << utf8labels[i];
     }
     term.type("1");
     EXPECT_TRUE(term.waitfor([&] { return !term.running(); })) << "the program did not end";
