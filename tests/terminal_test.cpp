@@ -29,7 +29,7 @@ std::string shellquote(const std::string &text)
 std::string shell(const std::string &command, int *status = nullptr)
 {
     std::string out;
-    FILE *pipe = popen((command + " 2>/dev/null").c_str(), "r");
+    FILE *pipe = popen((command + " 2>/dev/null").c_str(), "r"); // NOLINT(cert-env33-c): tmux is driven by commands
     if (pipe == nullptr)
         return out;
     char buffer[4096];
@@ -112,7 +112,7 @@ class realterminal : public testing::Test {
     {
         if (shell("command -v tmux").empty())
             GTEST_SKIP() << "tmux is not installed";
-        dir.writewave(makewave(spacedsamples(std::vector<std::int16_t>(300, 8000), 300 * 400)));
+        dir.writewave(makewave(spacedsamples(std::vector<std::int16_t>(300, 8000), std::size_t{300} * 400)));
     }
     tempdir dir;
     const std::string summary = expected::summary({44 + 120000, 2, 44100, 176400, 16, 120000, 300});

@@ -45,8 +45,9 @@ std::string synthesise(double seconds)
 
 int main(int argc, char **argv)
 {
-    const double seconds = argc == 3 ? std::atof(argv[2]) : defaultseconds;
-    if (argc < 2 || argc > 3 || !(seconds > 0 && seconds <= 600)) {
+    char *end = nullptr;
+    const double seconds = argc == 3 ? std::strtod(argv[2], &end) : defaultseconds;
+    if (argc < 2 || argc > 3 || (end != nullptr && *end != '\0') || !(seconds > 0 && seconds <= 600)) {
         std::cerr << "usage: makealarm FILE [SECONDS]   (0 < SECONDS <= 600)\n";
         return 2;
     }
