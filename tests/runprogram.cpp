@@ -201,15 +201,22 @@ bool program::running()
     return false;
 }
 
+bool program::waitforexit(std::chrono::milliseconds limit)
+{
+    const auto deadline = std::chrono::steady_clock::now() + limit;
+    while (running() && std::chrono::steady_clock::now() < deadline)
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    return !running();
+}
+
 outcome program::finish(std::chrono::seconds limit)
 {
     endinput();
     const auto deadline = std::chrono::steady_clock::now() + limit;
     while ((out_ >= 0 || err_ >= 0) && std::chrono::steady_clock::now() < deadline)
         drain(10);
-    while (running() && std::chrono::steady_clock::now() < deadline)
-        std::this_thread::sleep_for(std::chrono::milliseconds(1));
-    if (running()) {
+    if (!waitforexit(
+            std::chrono::duration_cast<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now()))) {
         kill(pid_, SIGKILL);
         waitpid(pid_, nullptr, 0);
         reaped_ = true;

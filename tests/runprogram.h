@@ -46,6 +46,8 @@ class program {
     bool waitforoutput(const std::string &text, std::chrono::milliseconds limit);
     // True while the program has not exited.
     bool running();
+    // Waits for the program to exit; false if limit passes first.
+    bool waitforexit(std::chrono::milliseconds limit);
     // Ends the input, reads everything, waits; kills the program after limit.
     outcome finish(std::chrono::seconds limit = std::chrono::seconds(30));
 
