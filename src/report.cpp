@@ -41,7 +41,7 @@ void printline(std::ostream &out, const text &label, number value, textencoding 
 
 // A sleep may end a little early (Windows wakes on its timer tick), so sleep
 // again for whatever is left: every pause lasts at least delay.
-void pause(std::chrono::milliseconds delay)
+void sleepatleast(std::chrono::milliseconds delay)
 {
     using clock = std::chrono::steady_clock;
     const clock::time_point until = clock::now() + delay;
@@ -61,7 +61,7 @@ std::int32_t plotwave(const std::vector<unsigned char> &block, std::ostream &out
     std::int32_t rowcount = 0;
     for (std::uint64_t pos = 0; pos < block.size() && out; pos += samplestride) {
         printstar2(barvalue(readsample(block, pos)), out);
-        pause(delay);
+        sleepatleast(delay);
         ++rowcount;
     }
     return rowcount;

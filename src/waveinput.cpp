@@ -1,6 +1,7 @@
 #include "waveinput.h"
 
 #include <algorithm>
+#include <array>
 
 namespace {
 
@@ -16,27 +17,31 @@ constexpr std::streamoff dataoffset = 36;
 constexpr std::streamoff datasizeoffset = 40;
 constexpr std::uint32_t canonicalfmtsize = 16;
 
-// Reads width (at most 4) bytes at offset as an unsigned little-endian
-// number. Bytes past the end of the stream count as 0.
-std::uint32_t readle(std::istream &in, std::streamoff offset, int width)
+// count (at most 4) bytes at offset; bytes past the end of the stream
+// read as 0.
+std::array<unsigned char, 4> readbytes(std::istream &in, std::streamoff offset, std::streamsize count)
 {
-    unsigned char bytes[4] = {};
+    std::array<unsigned char, 4> bytes = {};
     in.clear();
     in.seekg(offset);
-    in.read(reinterpret_cast<char *>(bytes), width);
+    in.read(reinterpret_cast<char *>(bytes.data()), count);
+    return bytes;
+}
+
+// Reads width bytes at offset as an unsigned little-endian number.
+std::uint32_t readle(std::istream &in, std::streamoff offset, int width)
+{
+    const std::array<unsigned char, 4> bytes = readbytes(in, offset, width);
     std::uint32_t value = 0;
     for (int i = width - 1; i >= 0; --i)
-        value = value << 8 | bytes[i];
+        value = value << 8 | bytes[static_cast<std::size_t>(i)];
     return value;
 }
 
 std::string readtag(std::istream &in, std::streamoff offset)
 {
-    char tag[4] = {};
-    in.clear();
-    in.seekg(offset);
-    in.read(tag, sizeof tag);
-    return std::string(tag, sizeof tag);
+    const std::array<unsigned char, 4> bytes = readbytes(in, offset, 4);
+    return std::string(bytes.begin(), bytes.end());
 }
 
 // Shows a tag as text, with bytes that are not printable ASCII as \xNN.
