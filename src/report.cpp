@@ -2,8 +2,6 @@
 
 #include "starrow.h"
 
-#include <thread>
-
 namespace {
 
 constexpr double fullscale = 32768.0;
@@ -27,26 +25,23 @@ const text prompt = {"\xB3\xF6\xCF\xD6\xB5\xC4\xCA\xFD\xD7\xD6\xB4\xFA\xB1\xED\x
                      "\xA3\xAC\xCA\xE4\xC8\xEB\xC8\xCE\xD2\xE2\xD6\xB5\xBD\xE1\xCA\xF8\xB3\xCC\xD0\xF2",
                      "出现的数字代表星星的数量，输入任意值结束程序"};
 
-const char *encoded(const text &t, textencoding encoding)
+void puttext(std::ostream &out, const text &t, textencoding encoding)
 {
-    return encoding == textencoding::utf8 ? t.utf8 : t.gbk;
+    if (encoding != textencoding::console) {
+        out << (encoding == textencoding::utf8 ? t.utf8 : t.gbk);
+        return;
+    }
+    out.flush(); // what the stream holds goes first, so the order stays right
+    if (!writeconsole(t.utf8))
+        out.setstate(std::ios::badbit);
 }
 
 template <typename number>
 void printline(std::ostream &out, const text &label, number value, textencoding encoding)
 {
-    out << encoded(label, encoding) << value << '\n';
+    puttext(out, label, encoding);
+    out << value << '\n';
     out.flush();
-}
-
-// A sleep may end a little early (Windows wakes on its timer tick), so sleep
-// again for whatever is left: every pause lasts at least delay.
-void sleepatleast(std::chrono::milliseconds delay)
-{
-    using clock = std::chrono::steady_clock;
-    const clock::time_point until = clock::now() + delay;
-    for (clock::time_point now = clock::now(); now < until; now = clock::now())
-        std::this_thread::sleep_for(until - now);
 }
 
 } // namespace
@@ -61,7 +56,7 @@ std::int32_t plotwave(const std::vector<unsigned char> &block, std::ostream &out
     std::int32_t rowcount = 0;
     for (std::uint64_t pos = 0; pos < block.size() && out; pos += samplestride) {
         printstar2(barvalue(readsample(block, pos)), out);
-        sleepatleast(delay);
+        pauseatleast(delay);
         ++rowcount;
     }
     return rowcount;
@@ -80,6 +75,6 @@ void printsummary(const waveinfo &info, std::int32_t rowcount, std::ostream &out
 
 void printprompt(std::ostream &out, textencoding encoding)
 {
-    out << encoded(prompt, encoding);
+    puttext(out, prompt, encoding);
     out.flush();
 }

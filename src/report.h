@@ -1,13 +1,12 @@
 #pragma once
 
+#include "platform.h"
 #include "waveinput.h"
 
 #include <chrono>
 #include <cstdint>
 #include <ostream>
 #include <vector>
-
-enum class textencoding { gbk, utf8 };
 
 constexpr std::uint64_t samplestride = 400; // bytes from one plotted sample to the next
 constexpr std::chrono::milliseconds rowdelay{5};

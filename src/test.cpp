@@ -11,6 +11,7 @@
 #include <filesystem>
 #include <fstream>
 #include <iostream>
+#include <limits>
 #include <new>
 #include <string>
 #include <system_error>
@@ -22,6 +23,10 @@ const char *const wavepath = "./Alarm02.wav";
 int fail(const std::string &message)
 {
     std::cerr << "wavestars: " << message << '\n';
+    if (ownsconsole()) { // double-clicked: the window closes as soon as the program ends
+        std::cerr << "wavestars: press Enter to close this window\n";
+        std::cin.ignore(std::numeric_limits<std::streamsize>::max(), '\n');
+    }
     return 1;
 }
 
@@ -47,6 +52,12 @@ std::string openwave(std::ifstream &in)
     if (!in)
         return errno != 0 ? std::strerror(errno) : "cannot open";
     return "";
+}
+
+std::int32_t plot(const std::vector<unsigned char> &block)
+{
+    const finetimer timer;
+    return plotwave(block, std::cout);
 }
 
 void waitforvalue()
@@ -86,11 +97,10 @@ int main()
         warn("the header claims " + std::to_string(info.datasize) + " data bytes, the file holds " +
              std::to_string(block.size()) + " after byte 44; plotting those");
 
-    tunetimers();
-    const std::int32_t rowcount = plotwave(block, std::cout);
+    const std::int32_t rowcount = plot(block);
     in.close();
 
-    const textencoding encoding = consoleisutf8() ? textencoding::utf8 : textencoding::gbk;
+    const textencoding encoding = stdoutencoding();
     printsummary(info, rowcount, std::cout, encoding);
     block = std::vector<unsigned char>(); // free the block before the wait
     printprompt(std::cout, encoding);

@@ -196,6 +196,26 @@ TEST(program, takesatleastfivemillisecondsarow)
     EXPECT_GE(run.elapsed, rows * 5ms);
 }
 
+// A wait that spins would burn a core for the whole plot. The run without
+// rows is subtracted, because a loader such as Wine costs far more CPU time
+// starting up than the program itself does.
+TEST(program, pauseswithoutspinning)
+{
+    const int rows = 300;
+    const tempdir empty;
+    const tempdir full;
+    empty.writewave(makewave(""));
+    full.writewave(makewave(std::string(std::size_t{rows} * 400, '\0')));
+    (void)runprogram(empty.path()); // a cold Wine prefix takes seconds to start the first time
+    const outcome run = runprogram(full.path());
+    const outcome start = runprogram(empty.path());
+    ASSERT_EQ(run.status, 0);
+    EXPECT_GE(run.elapsed, rows * 5ms);
+    const auto wall = std::chrono::duration_cast<std::chrono::microseconds>(run.elapsed - start.elapsed);
+    const auto cpu = run.cpu - start.cpu;
+    EXPECT_LT(cpu * 2, wall) << "CPU " << cpu.count() << " us in " << wall.count() << " us of plotting";
+}
+
 TEST(program, rowsreachtheoutputwhiletheplotgoeson)
 {
     const tempdir dir;

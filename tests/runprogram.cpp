@@ -8,6 +8,7 @@
 #include <fstream>
 #include <poll.h>
 #include <stdexcept>
+#include <sys/resource.h>
 #include <sys/wait.h>
 #include <thread>
 #include <unistd.h>
@@ -192,10 +193,13 @@ bool program::running()
     if (reaped_)
         return false;
     int status = 0;
-    if (waitpid(pid_, &status, WNOHANG) != pid_)
+    rusage usage{};
+    if (wait4(pid_, &status, WNOHANG, &usage) != pid_)
         return true;
     reaped_ = true;
     result_.elapsed = std::chrono::steady_clock::now() - start_;
+    result_.cpu = std::chrono::seconds(usage.ru_utime.tv_sec + usage.ru_stime.tv_sec) +
+                  std::chrono::microseconds(usage.ru_utime.tv_usec + usage.ru_stime.tv_usec);
     result_.exited = WIFEXITED(status);
     result_.status = WIFEXITED(status) ? WEXITSTATUS(status) : WTERMSIG(status);
     return false;

@@ -28,6 +28,7 @@ struct outcome {
     bool exited = false; // else killed by a signal
     int status = -1;     // exit status, or the signal's number
     std::chrono::steady_clock::duration elapsed{};
+    std::chrono::microseconds cpu{}; // user and system time, from wait4
 };
 
 enum class inputmode { pipe, closed };
