@@ -8,7 +8,10 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
+#include <cstdlib>
+#include <filesystem>
 #include <fstream>
+#include <memory>
 #include <sstream>
 #include <thread>
 #include <unistd.h>
@@ -49,20 +52,24 @@ std::string crlf(const std::string &text)
     return out;
 }
 
-// One program run in a detached tmux session of its own; everything the
-// program writes is also copied, byte for byte, to raw.
+// One command run in a detached tmux session of its own, in dir; everything
+// it writes is also copied, byte for byte, to raw, and its exit status goes
+// to the file status.
 class terminal {
   public:
-    terminal(const tempdir &dir, const std::string &locale)
-        : tmux_("tmux -f /dev/null -L wavestars-test-" + std::to_string(getpid()) + " "), raw_(dir.path() + "/raw")
+    terminal(const tempdir &dir, const std::string &command)
+        : tmux_("tmux -f /dev/null -L wavestars-test-" + std::to_string(getpid()) + " "), raw_(dir.path() + "/raw"),
+          status_(dir.path() + "/status")
     {
-        // The program waits for a line first, so that the copy is in
+        // The command waits for a line first, so that the copy is in
         // place before it writes anything.
-        const std::string command = "read go; cd " + shellquote(dir.path()) + " && exec env LC_ALL=" + locale +
-                                    " LANG=" + locale + " " + shellquote(WAVESTARS_EXE);
+        const std::string script =
+            "read go; cd " + shellquote(dir.path()) + " && " + command + "; echo $? > " + shellquote(status_);
+        std::remove(status_.c_str());
         int status = -1;
-        shell(tmux_ + "new-session -d -s run -x 220 -y 50 " + shellquote("sh -c " + shellquote(command)), &status);
+        shell(tmux_ + "new-session -d -s run -x 220 -y 50 " + shellquote("sh -c " + shellquote(script)), &status);
         started_ = status == 0;
+        shell(tmux_ + "set-option -t run remain-on-exit on"); // keeps the last screen to read
         shell(tmux_ + "pipe-pane -t run -o " + shellquote("cat > " + shellquote(raw_)));
         shell(tmux_ + "send-keys -t run Enter");
     }
@@ -78,13 +85,16 @@ class terminal {
         return std::string(std::istreambuf_iterator<char>(in), {});
     }
     int cursorcolumn() const { return std::stoi(shell(tmux_ + "display -p -t run '#{cursor_x}'")); }
-    bool running() const
-    {
-        int status = -1;
-        shell(tmux_ + "has-session -t run", &status);
-        return status == 0;
-    }
+    bool running() const { return shell(tmux_ + "display -p -t run '#{pane_dead}'") == "0\n"; }
     void type(const std::string &keys) const { shell(tmux_ + "send-keys -t run " + shellquote(keys) + " Enter"); }
+    // The command's exit status, or -1 while it runs.
+    int status() const
+    {
+        std::ifstream in(status_);
+        int value = -1;
+        in >> value;
+        return in ? value : -1;
+    }
 
     // Polls until seen() holds; false after limit.
     template <typename condition>
@@ -99,12 +109,32 @@ class terminal {
   private:
     std::string tmux_;
     std::string raw_;
+    std::string status_;
     bool started_ = false;
 };
+
+// The native build, started in locale.
+std::string inlocale(const std::string &locale)
+{
+    return "env LC_ALL=" + locale + " LANG=" + locale + " " + shellquote(WAVESTARS_EXE);
+}
 
 const char *const utf8prompt = "出现的数字代表星星的数量，输入任意值结束程序";
 const char *const utf8labels[7] = {"文件大小为  ：", "音频通道数  ：", "采样频率    ：", "Byte率      ：",
                                    "样本位数    ：", "音频数据大小：", "总计打印行数："};
+
+// The seven lines on screen as label then value, every value in column 14,
+// and the cursor after the prompt.
+void expectsummary(const terminal &term, const std::vector<std::string> &values)
+{
+    EXPECT_EQ(term.cursorcolumn(), 44) << "the prompt is 22 characters of two columns each";
+    const std::string screen = term.screen();
+    for (std::size_t i = 0; i < 7; ++i) {
+        const std::string line = std::string(utf8labels[i]) + values.at(i) + "\n";
+        EXPECT_NE(screen.find(line), std::string::npos) << "no line " << line << "on screen:\n" << screen;
+        EXPECT_EQ(expected::columns(utf8labels[i]), 14u) << utf8labels[i];
+    }
+}
 
 class realterminal : public testing::Test {
   protected:
@@ -120,33 +150,116 @@ class realterminal : public testing::Test {
 
 TEST_F(realterminal, utf8localeshowschinesetextwithvaluesincolumnfourteen)
 {
-    const terminal term(dir, "C.UTF-8");
+    const terminal term(dir, inlocale("C.UTF-8"));
     ASSERT_TRUE(term.started());
     const std::string row = std::string(51, ' ') + std::string(24, '*'); // 8000 is 24 % of full scale
     ASSERT_TRUE(term.waitfor([&] { return term.screen().find(row) != std::string::npos; })) << term.screen();
     EXPECT_EQ(term.screen().find(utf8prompt), std::string::npos) << "the rows came only when the plot was done";
 
     ASSERT_TRUE(term.waitfor([&] { return term.screen().find(utf8prompt) != std::string::npos; })) << term.screen();
-    EXPECT_EQ(term.cursorcolumn(), 44) << "the prompt is 22 characters of two columns each";
-    const std::string values[7] = {"120044", "2", "44100", "176400", "16", "120000", "300"};
-    const std::string screen = term.screen();
-    for (int i = 0; i < 7; ++i) {
-        const std::string line = std::string(utf8labels[i]) + values[i] + "\n";
-        EXPECT_NE(screen.find(line), std::string::npos) << "no line " << line << "on screen:\n" << screen;
-        EXPECT_EQ(expected::columns(utf8labels[i]), 14u) << utf8labels[i];
-    }
+    expectsummary(term, {"120044", "2", "44100", "176400", "16", "120000", "300"});
     term.type("1");
     EXPECT_TRUE(term.waitfor([&] { return !term.running(); })) << "the program did not end";
+    EXPECT_EQ(term.status(), 0);
 }
 
 TEST_F(realterminal, clocalewritesthegbkbytesunchanged)
 {
-    const terminal term(dir, "C");
+    const terminal term(dir, inlocale("C"));
     ASSERT_TRUE(term.started());
     ASSERT_TRUE(term.waitfor([&] { return term.raw().find(expected::prompt) != std::string::npos; })) << term.raw();
     EXPECT_NE(term.raw().find(crlf(summary) + expected::prompt), std::string::npos);
     term.type("1");
     EXPECT_TRUE(term.waitfor([&] { return !term.running(); })) << "the program did not end";
+    EXPECT_EQ(term.status(), 0);
+}
+
+std::string env(const char *name)
+{
+    const char *value = std::getenv(name);
+    return value != nullptr ? value : "";
+}
+
+// The Windows build in a Wine console inside tmux, as a user of a Windows
+// console sees it. .ci/windows runs these: WAVESTARS_EXE is then the .exe,
+// WAVESTARS_RUNNER the Wine loader and WAVESTARS_WINESERVER its server.
+class wineconsole : public testing::Test {
+  public:
+    static void SetUpTestSuite()
+    {
+        if (env("WAVESTARS_RUNNER").empty() || env("WAVESTARS_WINESERVER").empty() || shell("command -v tmux").empty())
+            return;
+        prefix = std::make_unique<tempdir>(); // a prefix of our own, so no other Wine run disturbs it
+        // Started here, else Wine starts it inside the first pane, where it swallows keystrokes.
+        shell(wine("explorer.exe /desktop") + " >/dev/null 2>&1 &");
+        // The first switch to each code page in a new prefix is slow.
+        shell(wine("cmd /c \"chcp 437 >NUL & chcp 936 >NUL & chcp 65001 >NUL\""));
+    }
+    static void TearDownTestSuite()
+    {
+        if (prefix)
+            shell("env WINEPREFIX=" + shellquote(prefix->path()) + " " + shellquote(env("WAVESTARS_WINESERVER")) +
+                  " -k");
+        prefix.reset();
+    }
+
+  protected:
+    void SetUp() override
+    {
+        if (!prefix)
+            GTEST_SKIP() << "needs tmux and the Windows build under Wine: bash .ci/windows";
+        std::filesystem::copy_file(env("WAVESTARS_EXE"), dir.path() + "/wavestars.exe");
+    }
+    static std::string wine(const std::string &args)
+    {
+        return "env WINEPREFIX=" + shellquote(prefix->path()) + " WINEDEBUG=-all " +
+               shellquote(env("WAVESTARS_RUNNER")) + " " + args;
+    }
+    static bool ended(const terminal &term) { return term.status() != -1; }
+
+    static std::unique_ptr<tempdir> prefix;
+    tempdir dir;
+};
+
+std::unique_ptr<tempdir> wineconsole::prefix;
+
+TEST_F(wineconsole, showschineselabelsoneverycodepage)
+{
+    // Short: the Wine console takes about 40 ms to draw a row.
+    dir.writewave(makewave(spacedsamples(std::vector<std::int16_t>(20, 8000), std::size_t{20} * 400)));
+    for (const std::string page : {"437", "936", "65001"}) {
+        SCOPED_TRACE("code page " + page);
+        const terminal term(dir, wine("cmd /c \"chcp " + page + " >NUL & wavestars.exe\""));
+        ASSERT_TRUE(term.started());
+        ASSERT_TRUE(term.waitfor([&] { return term.screen().find(utf8prompt) != std::string::npos; })) << term.screen();
+        expectsummary(term, {"8044", "2", "44100", "176400", "16", "8000", "20"});
+        term.type("1");
+        EXPECT_TRUE(term.waitfor([&] { return ended(term); })) << "the program did not end";
+        EXPECT_EQ(term.status(), 0);
+    }
+}
+
+TEST_F(wineconsole, errorwaitsforenteronlywhenaloneonitsconsole)
+{
+    const std::string message = "wavestars: ./Alarm02.wav: No such file or directory";
+    {
+        const terminal term(dir, wine("wavestars.exe")); // as if double-clicked: no shell shares the console
+        ASSERT_TRUE(term.waitfor([&] { return term.screen().find("press Enter") != std::string::npos; }))
+            << term.screen();
+        EXPECT_NE(term.screen().find(message), std::string::npos) << term.screen();
+        std::this_thread::sleep_for(1s);
+        EXPECT_FALSE(ended(term)) << "the message vanished with its window";
+        term.type("");
+        EXPECT_TRUE(term.waitfor([&] { return ended(term); })) << "Enter did not close it";
+        EXPECT_EQ(term.status(), 1);
+    }
+    {
+        const terminal term(dir, wine("cmd /c wavestars.exe")); // cmd shares the console and keeps the message
+        EXPECT_TRUE(term.waitfor([&] { return ended(term); })) << "waited although cmd shares the console";
+        EXPECT_EQ(term.status(), 1);
+        EXPECT_NE(term.screen().find(message), std::string::npos) << term.screen();
+        EXPECT_EQ(term.screen().find("press Enter"), std::string::npos) << term.screen();
+    }
 }
 
 } // namespace
