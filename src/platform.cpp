@@ -134,7 +134,7 @@ textencoding stdoutencoding()
     return utf8 ? textencoding::utf8 : textencoding::gbk;
 }
 
-bool writeconsole(const std::string &)
+bool writeconsole(const std::string & /*utf8*/)
 {
     return false; // no such console here
 }

@@ -65,10 +65,10 @@ class terminal {
         // place before it writes anything.
         const std::string script =
             "read go; cd " + shellquote(dir.path()) + " && " + command + "; echo $? > " + shellquote(status_);
-        std::remove(status_.c_str());
-        int status = -1;
-        shell(tmux_ + "new-session -d -s run -x 220 -y 50 " + shellquote("sh -c " + shellquote(script)), &status);
-        started_ = status == 0;
+        (void)std::remove(status_.c_str()); // a status from an earlier run in the same folder
+        int created = -1;
+        shell(tmux_ + "new-session -d -s run -x 220 -y 50 " + shellquote("sh -c " + shellquote(script)), &created);
+        started_ = created == 0;
         shell(tmux_ + "set-option -t run remain-on-exit on"); // keeps the last screen to read
         shell(tmux_ + "pipe-pane -t run -o " + shellquote("cat > " + shellquote(raw_)));
         shell(tmux_ + "send-keys -t run Enter");
