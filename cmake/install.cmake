@@ -1,0 +1,57 @@
+# What `cmake --install` puts where, and the packages CPack makes of it.
+
+if(WIN32)
+  # One folder: the program, with its notes beside it in Notepad's line ends.
+  install(TARGETS wavestars RUNTIME DESTINATION .)
+  foreach(doc README.md:README.txt LICENSE:LICENSE.txt)
+    string(REPLACE ":" ";" doc ${doc})
+    list(GET doc 0 source)
+    list(GET doc 1 target)
+    file(READ ${PROJECT_SOURCE_DIR}/${source} text)
+    string(REPLACE "\r\n" "\n" text "${text}")
+    string(REPLACE "\n" "\r\n" text "${text}")
+    file(WRITE ${PROJECT_BINARY_DIR}/${target} "${text}")
+    install(FILES ${PROJECT_BINARY_DIR}/${target} DESTINATION .)
+    set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/${source})
+  endforeach()
+else()
+  include(GNUInstallDirs)
+  install(TARGETS wavestars RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
+  # Debian wants both compressed, without a timestamp in the header.
+  set(manpage ${PROJECT_BINARY_DIR}/wavestars.1.gz)
+  set(changelog ${PROJECT_BINARY_DIR}/changelog.gz)
+  foreach(pair doc/wavestars.1:${manpage} doc/changelog:${changelog})
+    string(REPLACE ":" ";" pair ${pair})
+    list(GET pair 0 source)
+    list(GET pair 1 target)
+    add_custom_command(
+      OUTPUT ${target}
+      COMMAND gzip -9 -n -c ${PROJECT_SOURCE_DIR}/${source} > ${target}
+      DEPENDS ${PROJECT_SOURCE_DIR}/${source})
+  endforeach()
+  add_custom_target(compresseddocs ALL DEPENDS ${manpage} ${changelog})
+  install(FILES ${manpage} DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
+  install(FILES ${changelog} DESTINATION ${CMAKE_INSTALL_DOCDIR})
+  install(FILES LICENSE DESTINATION ${CMAKE_INSTALL_DOCDIR} RENAME copyright)
+  install(FILES README.md DESTINATION ${CMAKE_INSTALL_DOCDIR})
+endif()
+
+set(CPACK_PACKAGE_VENDOR "The wavestars developers")
+set(CPACK_PACKAGE_CONTACT "The wavestars developers <wavestars@example.org>")
+set(CPACK_PACKAGE_DESCRIPTION "wavestars reads ./Alarm02.wav and draws its waveform as rows of stars,
+time running down the screen, then prints the file's main header values
+under Chinese labels and waits for one value before it exits.")
+set(CPACK_RESOURCE_FILE_LICENSE ${PROJECT_SOURCE_DIR}/LICENSE)
+set(CPACK_STRIP_FILES ON)
+if(WIN32)
+  set(CPACK_GENERATOR ZIP)
+  set(CPACK_SYSTEM_NAME win64)
+else()
+  set(CPACK_GENERATOR DEB TGZ)
+  set(CPACK_PACKAGING_INSTALL_PREFIX /usr) # the .tar.gz holds the same tree as the .deb
+  set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
+  set(CPACK_DEBIAN_PACKAGE_SECTION sound)
+  set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
+  set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
+endif()
+include(CPack)
