@@ -4,6 +4,7 @@
 #include "platform.h"
 #include "report.h"
 #include "waveinput.h"
+#include "wavelayout.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -79,10 +80,13 @@ int main()
     if (length < headersize)
         return fail(std::string(wavepath) + ": file is " + std::to_string(length) + " bytes, a WAVE header needs " +
                     std::to_string(headersize));
+    // At most two warnings: the header's layout or its sample format, then
+    // a short file, since only a canonical header's size at byte 40 is one.
     const std::string fault = headerfault(in);
     if (!fault.empty())
-        warn("not the canonical 44-byte WAVE header (" + fault +
-             "); values are read at fixed offsets and may not mean what their labels say");
+        warn(layoutwarning(in, length, fault));
+    else if (const std::string format = formatwarning(in); !format.empty())
+        warn(format);
 
     const waveinfo info = readwaveinfo(in);
     std::vector<unsigned char> block;
@@ -93,7 +97,7 @@ int main()
                     std::to_string(std::min<std::uint64_t>(info.datasize, length - headersize)) +
                     " bytes for the data block");
     }
-    if (block.size() < info.datasize)
+    if (fault.empty() && block.size() < info.datasize)
         warn("the header claims " + std::to_string(info.datasize) + " data bytes, the file holds " +
              std::to_string(block.size()) + " after byte 44; plotting those");
 

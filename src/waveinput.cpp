@@ -1,7 +1,6 @@
 #include "waveinput.h"
 
 #include <algorithm>
-#include <array>
 
 namespace {
 
@@ -17,31 +16,17 @@ constexpr std::streamoff dataoffset = 36;
 constexpr std::streamoff datasizeoffset = 40;
 constexpr std::uint32_t canonicalfmtsize = 16;
 
-// count (at most 4) bytes at offset; bytes past the end of the stream
-// read as 0.
-std::array<unsigned char, 4> readbytes(std::istream &in, std::streamoff offset, std::streamsize count)
-{
-    std::array<unsigned char, 4> bytes = {};
-    in.clear();
-    in.seekg(offset);
-    in.read(reinterpret_cast<char *>(bytes.data()), count);
-    return bytes;
-}
-
-// Reads width bytes at offset as an unsigned little-endian number.
 std::uint32_t readle(std::istream &in, std::streamoff offset, int width)
 {
-    const std::array<unsigned char, 4> bytes = readbytes(in, offset, width);
-    std::uint32_t value = 0;
-    for (int i = width - 1; i >= 0; --i)
-        value = value << 8 | bytes[static_cast<std::size_t>(i)];
-    return value;
+    return static_cast<std::uint32_t>(
+        littleendian(readat(in, static_cast<std::uint64_t>(offset), static_cast<std::size_t>(width)), 0, width));
 }
 
 std::string readtag(std::istream &in, std::streamoff offset)
 {
-    const std::array<unsigned char, 4> bytes = readbytes(in, offset, 4);
-    return std::string(bytes.begin(), bytes.end());
+    std::string tag = readat(in, static_cast<std::uint64_t>(offset), 4);
+    tag.resize(4, '\0');
+    return tag;
 }
 
 // Shows a tag as text, with bytes that are not printable ASCII as \xNN.
@@ -63,6 +48,24 @@ std::string showtag(const std::string &tag)
 }
 
 } // namespace
+
+std::string readat(std::istream &in, std::uint64_t offset, std::size_t count)
+{
+    std::string bytes(count, '\0');
+    in.clear();
+    in.seekg(static_cast<std::streamoff>(offset));
+    in.read(bytes.data(), static_cast<std::streamsize>(count));
+    bytes.resize(static_cast<std::size_t>(std::max<std::streamsize>(in.gcount(), 0)));
+    return bytes;
+}
+
+std::uint64_t littleendian(const std::string &bytes, std::size_t at, int width)
+{
+    std::uint64_t value = 0;
+    for (std::size_t i = at + static_cast<std::size_t>(width); i-- > at;)
+        value = value << 8 | (i < bytes.size() ? static_cast<unsigned char>(bytes[i]) : 0U);
+    return value;
+}
 
 std::uint64_t streamlength(std::istream &in)
 {

@@ -28,6 +28,13 @@ waveinfo readwaveinfo(std::istream &in);
 // sooner. Never allocates more than the file holds.
 std::vector<unsigned char> readwavedata(std::istream &in, std::uint32_t datasize);
 
+// Up to count bytes at offset; fewer where the stream ends first.
+std::string readat(std::istream &in, std::uint64_t offset, std::size_t count);
+
+// The unsigned little-endian number in width bytes from at; bytes past the
+// end of bytes count as 0.
+std::uint64_t littleendian(const std::string &bytes, std::size_t at, int width);
+
 // Empty for the canonical layout, else what differs from it.
 std::string headerfault(std::istream &in);
 

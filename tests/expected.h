@@ -2,6 +2,7 @@
 
 // What the program should write, spelt out independently of its code.
 
+#include <algorithm>
 #include <cstdint>
 #include <string>
 
@@ -70,6 +71,31 @@ inline std::string summary(const values &v)
     for (int i = 0; i < 7; ++i)
         text += labels[i] + numbers[i] + "\n";
     return text;
+}
+
+// Standard output for a whole file, read the plain way: the numbers at
+// bytes 22, 24, 28, 34 and 40, a row for the two bytes at every 400th byte
+// from byte 44 on (a lone last byte taking 0 for its partner), then the
+// summary. The prompt is not included.
+inline std::string output(const std::string &file)
+{
+    auto le = [&](std::size_t at, int width) {
+        std::uint64_t value = 0;
+        for (int i = width - 1; i >= 0; --i)
+            value = value << 8 | static_cast<unsigned char>(file.at(at + static_cast<std::size_t>(i)));
+        return value;
+    };
+    const std::uint64_t datasize = le(40, 4);
+    const std::uint64_t end = 44 + std::min<std::uint64_t>(datasize, file.size() - 44);
+    std::string rows;
+    std::int64_t count = 0;
+    for (std::uint64_t pos = 44; pos < end; pos += 400, ++count) {
+        const std::uint64_t raw = pos + 1 < end ? le(pos, 2) : le(pos, 1);
+        const auto s = static_cast<std::int16_t>(static_cast<std::uint16_t>(raw));
+        const auto n = static_cast<int>(100.0 * (s / 32768.0));
+        rows += n <= -50 ? std::to_string(n) + "\n" : n < 0 ? left(-n) : n == 0 ? axis() : right(n);
+    }
+    return rows + summary({file.size(), le(22, 2), le(24, 4), le(28, 4), le(34, 2), datasize, count});
 }
 
 } // namespace expected

@@ -8,6 +8,7 @@
 #include <gtest/gtest.h>
 
 #include <csignal>
+#include <cstdlib>
 #include <fcntl.h>
 #include <unistd.h>
 
@@ -89,6 +90,34 @@ TEST(hostile, filepastfourgibibytesprintsitssizemodulo)
     EXPECT_EQ(run.status, 0);
     EXPECT_EQ(run.out, axis() + axis() + expected::summary({1000, 2, 44100, 176400, 16, 800, 2}) + expected::prompt);
     EXPECT_EQ(run.err, "");
+}
+
+#if defined(__SANITIZE_ADDRESS__)
+constexpr bool sanitized = true;
+#elif defined(__has_feature)
+constexpr bool sanitized = __has_feature(address_sanitizer);
+#else
+constexpr bool sanitized = false;
+#endif
+
+TEST(hostile, datablocktoolargetoholdisanerror)
+{
+    if (sanitized)
+        GTEST_SKIP() << "the sanitizer's shadow memory needs more address space than the limit";
+    if (const char *runner = std::getenv("WAVESTARS_RUNNER"); runner != nullptr && *runner != '\0')
+        GTEST_SKIP() << "the limit would bind the loader, not the program";
+    const tempdir dir;
+    dir.writewave(withdatasize(header, 0xFFFFFFFF));
+    const std::string path = dir.path() + "/Alarm02.wav";
+    const std::int64_t gib = std::int64_t{1} << 30;
+    ASSERT_EQ(truncate(path.c_str(), gib), 0) << "no sparse files here";
+    program run(dir.path(), inputmode::pipe, outputmode::pipe, std::uint64_t{512} << 20);
+    const outcome result = run.finish();
+    EXPECT_TRUE(result.exited);
+    EXPECT_EQ(result.status, 1);
+    EXPECT_EQ(result.out, "");
+    EXPECT_EQ(result.err,
+              "wavestars: ./Alarm02.wav: cannot allocate " + std::to_string(gib - 44) + " bytes for the data block\n");
 }
 
 TEST(hostile, closedstandardinputendsthewait)

@@ -1,6 +1,7 @@
 #include "report.h"
 
 #include "expected.h"
+#include "flushcounter.h"
 #include "wavebuilder.h"
 
 #include <gtest/gtest.h>
@@ -90,6 +91,23 @@ TEST(printsummary, writesgbklabelsandplaindecimals)
     std::ostringstream out;
     printsummary(sample, 2147483647, out, textencoding::gbk);
     EXPECT_EQ(out.str(), expected::summary({4294967295u, 65535, 44100, 176400, 16, 4294967295u, 2147483647}));
+}
+
+// Each line is on screen as soon as it is written, and the prompt before
+// the program waits.
+TEST(printsummary, flushesaftereverylineandtheprompt)
+{
+    flushcounter buffer;
+    std::ostream out(&buffer);
+    printsummary(sample, 7, out, textencoding::gbk);
+    std::vector<std::size_t> lineends;
+    for (std::size_t i = 0; i < buffer.str().size(); ++i)
+        if (buffer.str()[i] == '\n')
+            lineends.push_back(i + 1);
+    EXPECT_EQ(lineends.size(), 7u);
+    EXPECT_EQ(buffer.flushedat, lineends);
+    printprompt(out, textencoding::gbk);
+    EXPECT_EQ(buffer.flushedat.back(), buffer.str().size());
 }
 
 TEST(printprompt, writesgbkpromptwithoutlineend)

@@ -42,8 +42,13 @@ void closefd(int &fd)
 }
 
 [[noreturn]] void startchild(const std::string &dir, int in[2], int out[2], int err[2], inputmode inmode,
-                             outputmode outmode)
+                             outputmode outmode, std::uint64_t addresslimit)
 {
+    if (addresslimit != 0) {
+        const rlimit limit = {addresslimit, addresslimit};
+        if (setrlimit(RLIMIT_AS, &limit) != 0)
+            _exit(125);
+    }
     if (inmode == inputmode::closed)
         close(0);
     else
@@ -112,7 +117,7 @@ void tempdir::writewave(const std::string &bytes) const
         throw std::runtime_error("cannot write the fixture in " + path_);
 }
 
-program::program(const std::string &dir, inputmode in, outputmode out)
+program::program(const std::string &dir, inputmode in, outputmode out, std::uint64_t addresslimit)
 {
     (void)signal(SIGPIPE, SIG_IGN); // a program that exits early must not kill the test
     int inpipe[2];
@@ -125,7 +130,7 @@ program::program(const std::string &dir, inputmode in, outputmode out)
     pid_ = fork();
     check(pid_ >= 0, "fork");
     if (pid_ == 0)
-        startchild(dir, inpipe, outpipe, errpipe, in, out);
+        startchild(dir, inpipe, outpipe, errpipe, in, out, addresslimit);
     close(inpipe[0]);
     close(outpipe[1]);
     close(errpipe[1]);

@@ -4,6 +4,7 @@
 // pipes, for the end-to-end tests.
 
 #include <chrono>
+#include <cstdint>
 #include <string>
 #include <sys/types.h>
 
@@ -36,7 +37,9 @@ enum class outputmode { pipe, closed, readergone };
 
 class program {
   public:
-    explicit program(const std::string &dir, inputmode in = inputmode::pipe, outputmode out = outputmode::pipe);
+    // addresslimit, if not 0, caps the program's address space (RLIMIT_AS).
+    explicit program(const std::string &dir, inputmode in = inputmode::pipe, outputmode out = outputmode::pipe,
+                     std::uint64_t addresslimit = 0);
     ~program();
     program(const program &) = delete;
     program &operator=(const program &) = delete;
@@ -45,6 +48,7 @@ class program {
     void endinput();
     // Reads until standard output holds text; false if limit passes first.
     bool waitforoutput(const std::string &text, std::chrono::milliseconds limit);
+    pid_t pid() const { return pid_; }
     // True while the program has not exited.
     bool running();
     // Waits for the program to exit; false if limit passes first.

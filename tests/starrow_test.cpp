@@ -1,6 +1,7 @@
 #include "starrow.h"
 
 #include "expected.h"
+#include "flushcounter.h"
 
 #include <gtest/gtest.h>
 
@@ -52,29 +53,13 @@ TEST(printstar2, writesmillionsofstarswhenasked)
     EXPECT_EQ(out.str(), right(3000000));
 }
 
-// Counts flushes, to show each row is pushed out before the caller pauses.
-class flushcounter : public std::stringbuf {
-  public:
-    int flushes = 0;
-    std::size_t flushedsize = 0;
-
-  protected:
-    int sync() override
-    {
-        ++flushes;
-        flushedsize = str().size();
-        return 0;
-    }
-};
-
 TEST(printstar2, flushesafterthelineend)
 {
     for (double x : {-75.0, -20.0, 0.0, 20.0}) {
         flushcounter buffer;
         std::ostream out(&buffer);
         printstar2(x, out);
-        EXPECT_EQ(buffer.flushes, 1) << x;
-        EXPECT_EQ(buffer.flushedsize, buffer.str().size()) << x;
+        EXPECT_EQ(buffer.flushedat, std::vector<std::size_t>{buffer.str().size()}) << x;
         EXPECT_EQ(buffer.str().back(), '\n') << x;
     }
 }

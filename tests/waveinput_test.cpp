@@ -136,7 +136,10 @@ INSTANTIATE_TEST_SUITE_P(
                     faultcase{36, "LIST", "bytes 36-39 hold \"LIST\", expected \"data\""},
                     faultcase{36, std::string("\0\x01\"\xff", 4),
                               "bytes 36-39 hold \"\\x00\\x01\\x22\\xFF\", expected \"data\""},
-                    faultcase{16, std::string("\x12\0\0\0", 4), "the fmt chunk is 18 bytes, expected 16"}));
+                    // the edges of the printable range
+                    faultcase{36, "\x1f~\x7f ", "bytes 36-39 hold \"\\x1F~\\x7F \", expected \"data\""},
+                    faultcase{16, std::string("\x12\0\0\0", 4), "the fmt chunk is 18 bytes, expected 16"},
+                    faultcase{16, std::string("\x10\0\0\x01", 4), "the fmt chunk is 16777232 bytes, expected 16"}));
 
 TEST(headerfault, shortfileisnotcanonical)
 {

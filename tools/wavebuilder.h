@@ -12,6 +12,7 @@ struct wavefields {
     std::uint16_t channels = 2;
     std::uint32_t samplerate = 44100;
     std::uint16_t bitspersample = 16;
+    std::uint16_t format = 1; // PCM; 3 is float
 };
 
 // Appends value as width little-endian bytes.
@@ -26,11 +27,17 @@ std::string chunk(const std::string &tag, const std::string &body);
 // A PCM fmt chunk; extra appends that many zero bytes to its 16-byte body.
 std::string fmtchunk(const wavefields &fields, std::size_t extra = 0);
 
+// A 40-byte WAVE_FORMAT_EXTENSIBLE fmt chunk whose subformat is fields.format.
+std::string extensiblefmt(const wavefields &fields);
+
 // "RIFF", its size, "WAVE", then the chunks.
 std::string riff(const std::string &chunks);
 
 // The canonical 44-byte header followed by data.
 std::string makewave(const std::string &data, const wavefields &fields = {});
+
+// An RF64 file: its sizes in a ds64 chunk, 0xFFFFFFFF in the size fields.
+std::string rf64(const std::string &data, const wavefields &fields = {});
 
 // Overwrites the 4-byte data size at offset 40 of a canonical file.
 std::string withdatasize(std::string wave, std::uint32_t datasize);

@@ -1,0 +1,164 @@
+#include "wavelayout.h"
+
+#include "waveinput.h"
+
+#include <algorithm>
+
+namespace {
+
+constexpr std::uint64_t firstchunk = 12;
+constexpr std::size_t chunkheadersize = 8;
+constexpr std::size_t fmtread = 40;               // up to and including an extensible subformat's tag
+constexpr std::uint64_t unknownsize = 0xFFFFFFFF; // an RF64 size field that defers to ds64
+
+// Offsets in a "fmt " chunk's body.
+constexpr std::size_t fmttag = 0;
+constexpr std::size_t fmtchannels = 2;
+constexpr std::size_t fmtbits = 14;
+constexpr std::size_t fmtsubformat = 24;
+// Offset of the data size in a "ds64" chunk's body.
+constexpr std::size_t ds64datasize = 8;
+
+// Offsets of the canonical header's format fields.
+constexpr std::uint64_t canonicaltag = 20;
+constexpr std::uint64_t canonicalbits = 34;
+
+constexpr std::uint16_t pcm = 1;
+constexpr std::uint16_t extensible = 0xFFFE;
+
+sampleformat readfmt(const std::string &body)
+{
+    sampleformat format;
+    format.found = true;
+    format.tag = static_cast<std::uint16_t>(littleendian(body, fmttag, 2));
+    format.channels = static_cast<std::uint16_t>(littleendian(body, fmtchannels, 2));
+    format.bitspersample = static_cast<std::uint16_t>(littleendian(body, fmtbits, 2));
+    if (format.tag == extensible && body.size() >= fmtread)
+        format.tag = static_cast<std::uint16_t>(littleendian(body, fmtsubformat, 2));
+    return format;
+}
+
+bool isriffwave(std::istream &in)
+{
+    const std::string riff = readat(in, 0, 4);
+    return (riff == "RIFF" || riff == "RF64" || riff == "BW64") && readat(in, 8, 4) == "WAVE";
+}
+
+std::string plural(std::uint64_t count, const char *noun)
+{
+    return std::to_string(count) + " " + noun + (count == 1 ? "" : "s");
+}
+
+std::string hex4(std::uint16_t value)
+{
+    static const char digits[] = "0123456789ABCDEF";
+    std::string text = "0x";
+    for (int shift = 12; shift >= 0; shift -= 4)
+        text += digits[value >> shift & 0xF];
+    return text;
+}
+
+} // namespace
+
+wavelayout walkchunks(std::istream &in, std::uint64_t length)
+{
+    wavelayout layout;
+    std::uint64_t ds64size = unknownsize;
+    std::uint64_t pos = firstchunk;
+    for (int n = 0;; ++n) {
+        if (n == maxchunks) {
+            layout.stop = "there is no data chunk in the first " + std::to_string(maxchunks) + " chunks";
+            break;
+        }
+        if (length < chunkheadersize || pos > length - chunkheadersize) {
+            layout.stop = "there is no data chunk before the end of the file";
+            break;
+        }
+        const std::string header = readat(in, pos, chunkheadersize);
+        const std::string tag = header.substr(0, 4);
+        const std::uint64_t body = pos + chunkheadersize;
+        std::uint64_t size = littleendian(header, 4, 4);
+        const std::uint64_t room = length - body;
+        if (tag == "ds64")
+            ds64size = littleendian(readat(in, body, std::min<std::uint64_t>({size, 16, room})), ds64datasize, 8);
+        if (tag == "fmt ")
+            layout.format = readfmt(readat(in, body, std::min<std::uint64_t>({size, fmtread, room})));
+        if (tag == "data") {
+            if (size == unknownsize && ds64size != unknownsize)
+                size = ds64size;
+            layout.data = {true, body, std::min(size, room), size};
+        }
+        if (size > room) {
+            if (!layout.data.found)
+                layout.stop = "there is no data chunk before the chunk at byte " + std::to_string(pos) +
+                              ", which runs past the end of the file";
+            break;
+        }
+        if (layout.data.found && layout.format.found)
+            break;
+        pos = body + size + (size & 1);
+    }
+    return layout;
+}
+
+std::string formatname(const sampleformat &format)
+{
+    const std::string bits = format.bitspersample > 0 ? std::to_string(format.bitspersample) + "-bit " : "";
+    switch (format.tag) {
+    case 1:
+        return bits + (format.bitspersample == 8 ? "unsigned PCM" : "PCM");
+    case 2:
+        return bits + "MS ADPCM";
+    case 3:
+        return bits + "float";
+    case 6:
+        return bits + "A-law";
+    case 7:
+        return bits + "mu-law";
+    case 0x11:
+        return bits + "IMA ADPCM";
+    case 0x31:
+        return bits + "GSM 6.10";
+    case 0x55:
+        return bits + "MPEG Layer 3";
+    default:
+        return bits + "format tag " + hex4(format.tag);
+    }
+}
+
+std::string layoutwarning(std::istream &in, std::uint64_t length, const std::string &fault)
+{
+    std::string where;
+    if (!isriffwave(in)) {
+        where = "it is not a RIFF WAVE file, so where its samples lie is unknown";
+    } else {
+        const wavelayout layout = walkchunks(in, length);
+        where = "its samples are ";
+        if (layout.format.found)
+            where += formatname(layout.format) + ", " + plural(layout.format.channels, "channel") + ", ";
+        else
+            where += "of no stated format (no fmt chunk found), ";
+        if (!layout.data.found)
+            where += "but " + layout.stop;
+        else
+            where += std::to_string(layout.data.size) + " bytes from byte " + std::to_string(layout.data.offset);
+        if (layout.data.size < layout.data.claimed)
+            where += " (its data chunk claims " + std::to_string(layout.data.claimed) + "; the file ends sooner)";
+    }
+    return "not the canonical 44-byte WAVE header (" + fault + "); " + where +
+           "; the rows are read from byte 44 all the same, and the values at fixed offsets may not mean what "
+           "their labels say";
+}
+
+std::string formatwarning(std::istream &in)
+{
+    sampleformat format;
+    format.found = true;
+    format.tag = static_cast<std::uint16_t>(littleendian(readat(in, canonicaltag, 2), 0, 2));
+    format.bitspersample = static_cast<std::uint16_t>(littleendian(readat(in, canonicalbits, 2), 0, 2));
+    if (format.tag == pcm && format.bitspersample == 16)
+        return "";
+    return "the samples are " + formatname(format) +
+           ", but each row reads two bytes as one signed 16-bit sample, so the plot does not follow this file's "
+           "waveform";
+}
