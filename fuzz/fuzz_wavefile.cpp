@@ -1,15 +1,76 @@
 // Any bytes as the input file: read, plot and summarise them as the program
 // does, and check that the output is rows of the four shapes, then the
-// seven summary lines, then the prompt, with the rows counted right.
+// seven summary lines, then the prompt, with the rows counted right. The
+// chunk walk behind the warnings runs too: it must end, read at most its
+// bound of chunk headers and never seek or read past the end.
 
 #include "expected.h"
 #include "report.h"
 #include "rowcheck.h"
 #include "waveinput.h"
+#include "wavelayout.h"
 
 #include <sstream>
+#include <streambuf>
+#include <utility>
 
 namespace {
+
+// The file's bytes, noting any seek or read that reaches past their end.
+class watchedbuf : public std::streambuf {
+  public:
+    explicit watchedbuf(std::string bytes) : bytes_(std::move(bytes))
+    {
+        setg(bytes_.data(), bytes_.data(), bytes_.data() + bytes_.size());
+    }
+    bool strayed = false;
+    int reads = 0;
+
+  protected:
+    pos_type seekoff(off_type off, std::ios_base::seekdir dir, std::ios_base::openmode which) override
+    {
+        const off_type base = dir == std::ios_base::beg   ? 0
+                              : dir == std::ios_base::cur ? gptr() - eback()
+                                                          : static_cast<off_type>(bytes_.size());
+        return seekpos(base + off, which);
+    }
+    pos_type seekpos(pos_type pos, std::ios_base::openmode /*which*/) override
+    {
+        const off_type at = pos;
+        if (at < 0 || at > static_cast<off_type>(bytes_.size())) {
+            strayed = true;
+            return {off_type(-1)};
+        }
+        setg(eback(), eback() + at, egptr());
+        return pos;
+    }
+    std::streamsize xsgetn(char *s, std::streamsize n) override
+    {
+        ++reads;
+        if (n > egptr() - gptr())
+            strayed = true;
+        return std::streambuf::xsgetn(s, n);
+    }
+
+  private:
+    std::string bytes_;
+};
+
+void checkwalk(const std::string &bytes)
+{
+    watchedbuf buffer(bytes);
+    std::istream in(&buffer);
+    const wavelayout layout = walkchunks(in, bytes.size());
+    require(!buffer.strayed, "the walk stays inside the file");
+    require(buffer.reads <= 3 * maxchunks, "the walk reads at most a few things a chunk");
+    require(!layout.data.found || layout.data.offset + layout.data.size <= bytes.size(), "the data lies in the file");
+    require(layout.data.found != !layout.stop.empty(), "a walk either finds data or says why not");
+    if (bytes.size() < headersize)
+        return; // the program stops before any warning
+    (void)layoutwarning(in, bytes.size(), "a fault");
+    (void)formatwarning(in);
+    require(!buffer.strayed, "the warnings stay inside the file");
+}
 
 void checkoutput(const std::string &text, const waveinfo &info, std::int32_t rows, std::size_t blocksize)
 {
@@ -36,7 +97,10 @@ void checkoutput(const std::string &text, const waveinfo &info, std::int32_t row
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size)
 {
-    std::istringstream in(std::string(reinterpret_cast<const char *>(data), size), std::ios::in | std::ios::binary);
+    const std::string bytes(reinterpret_cast<const char *>(data), size);
+    checkwalk(bytes);
+    watchedbuf buffer(bytes);
+    std::istream in(&buffer);
     if (streamlength(in) < headersize)
         return 0; // the program stops here with a message
     (void)headerfault(in);
@@ -51,5 +115,6 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
     printsummary(info, rows, out, textencoding::gbk);
     printprompt(out, textencoding::gbk);
     checkoutput(out.str(), info, rows, block.size());
+    require(!buffer.strayed, "reading stays inside the file");
     return 0;
 }

@@ -29,6 +29,14 @@ std::vector<std::string> wavefiles()
         riff(fmtchunk({2, 44100, 16}) + chunk("LIST", std::string("INFOISFT\5\0\0\0test", 16)) + chunk("data", picks)));
     files.push_back(
         riff(fmtchunk({1, 22050, 16}) + chunk("fact", std::string("\x10\0\0\0", 4)) + chunk("data", picks)));
+    files.push_back(riff(extensiblefmt({6, 48000, 24, 1}) + chunk("data", picks)));
+    files.push_back(
+        riff(chunk("JUNK", std::string(28, '\0')) + extensiblefmt({2, 44100, 32, 3}) + chunk("data", picks)));
+    files.push_back(rf64(picks));
+    std::string empties;
+    for (int i = 0; i < 1200; ++i)
+        empties += chunk("JUNK", "");
+    files.push_back(riff(fmtchunk({}) + empties + chunk("data", picks)));
     return files;
 }
 

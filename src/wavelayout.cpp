@@ -67,11 +67,13 @@ wavelayout walkchunks(std::istream &in, std::uint64_t length)
     std::uint64_t pos = firstchunk;
     for (int n = 0;; ++n) {
         if (n == maxchunks) {
-            layout.stop = "there is no data chunk in the first " + std::to_string(maxchunks) + " chunks";
+            if (!layout.data.found)
+                layout.stop = "there is no data chunk in the first " + std::to_string(maxchunks) + " chunks";
             break;
         }
         if (length < chunkheadersize || pos > length - chunkheadersize) {
-            layout.stop = "there is no data chunk before the end of the file";
+            if (!layout.data.found)
+                layout.stop = "there is no data chunk before the end of the file";
             break;
         }
         const std::string header = readat(in, pos, chunkheadersize);
