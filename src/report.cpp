@@ -25,6 +25,8 @@ const text prompt = {"\xB3\xF6\xCF\xD6\xB5\xC4\xCA\xFD\xD7\xD6\xB4\xFA\xB1\xED\x
                      "\xA3\xAC\xCA\xE4\xC8\xEB\xC8\xCE\xD2\xE2\xD6\xB5\xBD\xE1\xCA\xF8\xB3\xCC\xD0\xF2",
                      "出现的数字代表星星的数量，输入任意值结束程序"};
 
+// A label or the prompt, in the form the output wants; a Windows console
+// takes it straight, beside the stream.
 void puttext(std::ostream &out, const text &t, textencoding encoding)
 {
     if (encoding != textencoding::console) {

@@ -16,6 +16,8 @@ constexpr std::streamoff dataoffset = 36;
 constexpr std::streamoff datasizeoffset = 40;
 constexpr std::uint32_t canonicalfmtsize = 16;
 
+// Reads width bytes at offset as an unsigned little-endian number; bytes
+// past the end of the stream read as 0.
 std::uint32_t readle(std::istream &in, std::streamoff offset, int width)
 {
     return static_cast<std::uint32_t>(
