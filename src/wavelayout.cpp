@@ -16,12 +16,13 @@ constexpr std::size_t fmttag = 0;
 constexpr std::size_t fmtchannels = 2;
 constexpr std::size_t fmtbits = 14;
 constexpr std::size_t fmtsubformat = 24;
-// Offset of the data size in a "ds64" chunk's body.
+// Offset of the data size in a "ds64" chunk's body, and the bytes read.
 constexpr std::size_t ds64datasize = 8;
+constexpr std::size_t ds64read = 16;
 
-// Offsets of the canonical header's format fields.
-constexpr std::uint64_t canonicaltag = 20;
-constexpr std::uint64_t canonicalbits = 34;
+// The canonical header's fmt body.
+constexpr std::uint64_t canonicalfmt = 20;
+constexpr std::size_t canonicalfmtsize = 16;
 
 constexpr std::uint16_t pcm = 1;
 constexpr std::uint16_t extensible = 0xFFFE;
@@ -65,15 +66,14 @@ wavelayout walkchunks(std::istream &in, std::uint64_t length)
     wavelayout layout;
     std::uint64_t ds64size = unknownsize;
     std::uint64_t pos = firstchunk;
+    std::string stop;
     for (int n = 0;; ++n) {
         if (n == maxchunks) {
-            if (!layout.data.found)
-                layout.stop = "there is no data chunk in the first " + std::to_string(maxchunks) + " chunks";
+            stop = "there is no data chunk in the first " + std::to_string(maxchunks) + " chunks";
             break;
         }
         if (length < chunkheadersize || pos > length - chunkheadersize) {
-            if (!layout.data.found)
-                layout.stop = "there is no data chunk before the end of the file";
+            stop = "there is no data chunk before the end of the file";
             break;
         }
         const std::string header = readat(in, pos, chunkheadersize);
@@ -82,7 +82,7 @@ wavelayout walkchunks(std::istream &in, std::uint64_t length)
         std::uint64_t size = littleendian(header, 4, 4);
         const std::uint64_t room = length - body;
         if (tag == "ds64")
-            ds64size = littleendian(readat(in, body, std::min<std::uint64_t>({size, 16, room})), ds64datasize, 8);
+            ds64size = littleendian(readat(in, body, std::min<std::uint64_t>({size, ds64read, room})), ds64datasize, 8);
         if (tag == "fmt ")
             layout.format = readfmt(readat(in, body, std::min<std::uint64_t>({size, fmtread, room})));
         if (tag == "data") {
@@ -91,41 +91,33 @@ wavelayout walkchunks(std::istream &in, std::uint64_t length)
             layout.data = {true, body, std::min(size, room), size};
         }
         if (size > room) {
-            if (!layout.data.found)
-                layout.stop = "there is no data chunk before the chunk at byte " + std::to_string(pos) +
-                              ", which runs past the end of the file";
+            stop = "there is no data chunk before the chunk at byte " + std::to_string(pos) +
+                   ", which runs past the end of the file";
             break;
         }
         if (layout.data.found && layout.format.found)
             break;
         pos = body + size + (size & 1);
     }
+    if (!layout.data.found)
+        layout.stop = stop;
     return layout;
 }
 
 std::string formatname(const sampleformat &format)
 {
-    const std::string bits = format.bitspersample > 0 ? std::to_string(format.bitspersample) + "-bit " : "";
-    switch (format.tag) {
-    case 1:
-        return bits + (format.bitspersample == 8 ? "unsigned PCM" : "PCM");
-    case 2:
-        return bits + "MS ADPCM";
-    case 3:
-        return bits + "float";
-    case 6:
-        return bits + "A-law";
-    case 7:
-        return bits + "mu-law";
-    case 0x11:
-        return bits + "IMA ADPCM";
-    case 0x31:
-        return bits + "GSM 6.10";
-    case 0x55:
-        return bits + "MPEG Layer 3";
-    default:
-        return bits + "format tag " + hex4(format.tag);
-    }
+    static const struct {
+        std::uint16_t tag;
+        const char *name;
+    } names[] = {{pcm, "PCM"},  {2, "MS ADPCM"},     {3, "float"},       {6, "A-law"},
+                 {7, "mu-law"}, {0x11, "IMA ADPCM"}, {0x31, "GSM 6.10"}, {0x55, "MPEG Layer 3"}};
+    std::string name = "format tag " + hex4(format.tag);
+    for (const auto &n : names)
+        if (n.tag == format.tag)
+            name = n.name;
+    if (format.tag == pcm && format.bitspersample == 8)
+        name = "unsigned PCM"; // 8-bit WAVE samples are the one unsigned kind
+    return (format.bitspersample > 0 ? std::to_string(format.bitspersample) + "-bit " : "") + name;
 }
 
 std::string layoutwarning(std::istream &in, std::uint64_t length, const std::string &fault)
@@ -154,10 +146,7 @@ std::string layoutwarning(std::istream &in, std::uint64_t length, const std::str
 
 std::string formatwarning(std::istream &in)
 {
-    sampleformat format;
-    format.found = true;
-    format.tag = static_cast<std::uint16_t>(littleendian(readat(in, canonicaltag, 2), 0, 2));
-    format.bitspersample = static_cast<std::uint16_t>(littleendian(readat(in, canonicalbits, 2), 0, 2));
+    const sampleformat format = readfmt(readat(in, canonicalfmt, canonicalfmtsize));
     if (format.tag == pcm && format.bitspersample == 16)
         return "";
     return "the samples are " + formatname(format) +
