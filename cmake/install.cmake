@@ -1,8 +1,16 @@
 # What `cmake --install` puts where, and the packages CPack makes of it.
+# Two builds of one commit give the same packages, byte for byte: see
+# sourcedate.cmake for the time they carry.
+
+# Whatever the builder's umask: folders 0755, files 0644, the program 0755.
+set(CMAKE_INSTALL_DEFAULT_DIRECTORY_PERMISSIONS
+  OWNER_READ OWNER_WRITE OWNER_EXECUTE GROUP_READ GROUP_EXECUTE WORLD_READ WORLD_EXECUTE)
+set(fileperms OWNER_READ OWNER_WRITE GROUP_READ WORLD_READ)
+set(programperms OWNER_READ OWNER_WRITE OWNER_EXECUTE GROUP_READ GROUP_EXECUTE WORLD_READ WORLD_EXECUTE)
 
 if(WIN32)
   # One folder: the program, with its notes beside it in Notepad's line ends.
-  install(TARGETS wavestars RUNTIME DESTINATION .)
+  install(TARGETS wavestars RUNTIME DESTINATION . PERMISSIONS ${programperms})
   foreach(doc README.md:README.txt LICENSE:LICENSE.txt)
     string(REPLACE ":" ";" doc ${doc})
     list(GET doc 0 source)
@@ -11,12 +19,12 @@ if(WIN32)
     string(REPLACE "\r\n" "\n" text "${text}")
     string(REPLACE "\n" "\r\n" text "${text}")
     file(WRITE ${PROJECT_BINARY_DIR}/${target} "${text}")
-    install(FILES ${PROJECT_BINARY_DIR}/${target} DESTINATION .)
+    install(FILES ${PROJECT_BINARY_DIR}/${target} DESTINATION . PERMISSIONS ${fileperms})
     set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/${source})
   endforeach()
 else()
   include(GNUInstallDirs)
-  install(TARGETS wavestars RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
+  install(TARGETS wavestars RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR} PERMISSIONS ${programperms})
   # Debian wants both compressed, without a timestamp in the header.
   set(manpage ${PROJECT_BINARY_DIR}/wavestars.1.gz)
   set(changelog ${PROJECT_BINARY_DIR}/changelog.gz)
@@ -30,10 +38,9 @@ else()
       DEPENDS ${PROJECT_SOURCE_DIR}/${source})
   endforeach()
   add_custom_target(compresseddocs ALL DEPENDS ${manpage} ${changelog})
-  install(FILES ${manpage} DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
-  install(FILES ${changelog} DESTINATION ${CMAKE_INSTALL_DOCDIR})
-  install(FILES LICENSE DESTINATION ${CMAKE_INSTALL_DOCDIR} RENAME copyright)
-  install(FILES README.md DESTINATION ${CMAKE_INSTALL_DOCDIR})
+  install(FILES ${manpage} DESTINATION ${CMAKE_INSTALL_MANDIR}/man1 PERMISSIONS ${fileperms})
+  install(FILES ${changelog} README.md DESTINATION ${CMAKE_INSTALL_DOCDIR} PERMISSIONS ${fileperms})
+  install(FILES LICENSE DESTINATION ${CMAKE_INSTALL_DOCDIR} RENAME copyright PERMISSIONS ${fileperms})
 endif()
 
 set(CPACK_PACKAGE_VENDOR "The wavestars developers")
@@ -43,6 +50,17 @@ time running down the screen, then prints the file's main header values
 under Chinese labels and waits for one value before it exits.")
 set(CPACK_RESOURCE_FILE_LICENSE ${PROJECT_SOURCE_DIR}/LICENSE)
 set(CPACK_STRIP_FILES ON)
+
+# CPack stamps the .deb with SOURCE_DATE_EPOCH, set for it from the
+# configure's choice. The archives are mended afterwards: CPack writes the
+# .tar.gz and .zip entries in directory order, with the builder as owner
+# and the time of the build, and the .deb's members with the umask's modes.
+find_package(Python3 COMPONENTS Interpreter QUIET)
+set(CPACK_WAVESTARS_EPOCH ${wavestars_epoch})
+set(CPACK_WAVESTARS_PYTHON ${Python3_EXECUTABLE})
+set(CPACK_WAVESTARS_NORMALIZER ${PROJECT_SOURCE_DIR}/tools/normalizearchive.py)
+set(CPACK_PROJECT_CONFIG_FILE ${PROJECT_SOURCE_DIR}/cmake/cpackepoch.cmake)
+set(CPACK_POST_BUILD_SCRIPTS ${PROJECT_SOURCE_DIR}/cmake/normalizepackages.cmake)
 if(WIN32)
   set(CPACK_GENERATOR ZIP)
   set(CPACK_SYSTEM_NAME win64)
