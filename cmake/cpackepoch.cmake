@@ -1,3 +1,4 @@
-# Read by CPack before each generator: the .deb takes its time stamps from
-# SOURCE_DATE_EPOCH, so give it the one the build was configured with.
+# Read by CPack before each generator. The .deb's entries and the stripped
+# exe's link time follow SOURCE_DATE_EPOCH, so give them the time the build
+# was configured with.
 set(ENV{SOURCE_DATE_EPOCH} ${CPACK_WAVESTARS_EPOCH})
