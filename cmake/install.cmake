@@ -9,6 +9,8 @@ set(fileperms OWNER_READ OWNER_WRITE GROUP_READ WORLD_READ)
 set(programperms OWNER_READ OWNER_WRITE OWNER_EXECUTE GROUP_READ GROUP_EXECUTE WORLD_READ WORLD_EXECUTE)
 
 if(WIN32)
+  # strip gives the exe a new link time stamp unless SOURCE_DATE_EPOCH says.
+  install(CODE "set(ENV{SOURCE_DATE_EPOCH} ${wavestars_epoch})")
   # One folder: the program, with its notes beside it in Notepad's line ends.
   install(TARGETS wavestars RUNTIME DESTINATION . PERMISSIONS ${programperms})
   foreach(doc README.md:README.txt LICENSE:LICENSE.txt)
