@@ -9,6 +9,7 @@
 
 #include <algorithm>
 #include <filesystem>
+#include <fstream>
 #include <stdexcept>
 #include <sys/stat.h>
 #include <thread>
@@ -181,6 +182,35 @@ void expectnotopen(pid_t pid, const std::string &file)
     const std::filesystem::path fds = "/proc/" + std::to_string(pid) + "/fd";
     for (const auto &fd : std::filesystem::directory_iterator(fds, error))
         EXPECT_FALSE(std::filesystem::equivalent(fd.path(), file, error)) << "still open as " << fd.path();
+}
+
+// A field of /proc/PID/status, such as VmRSS, in KiB.
+std::int64_t statuskib(pid_t pid, const std::string &field)
+{
+    std::ifstream status("/proc/" + std::to_string(pid) + "/status");
+    for (std::string line; std::getline(status, line);)
+        if (line.rfind(field + ":", 0) == 0)
+            return std::stoll(line.substr(field.size() + 1));
+    throw std::runtime_error("no " + field + " in the status of process " + std::to_string(pid));
+}
+
+// Someone may leave the prompt open for hours, so the data block must be
+// gone by then. It was resident while the rows were drawn, so the peak
+// (VmHWM) holds it and the resident size at the prompt must be that much
+// less. 640 KiB, far past the size malloc maps on its own, is 1639 rows.
+TEST(program, letsgoofthedatablockbeforethewait)
+{
+    if (!runner().empty())
+        GTEST_SKIP() << "the loader's own heap decides when freed memory leaves " << runner();
+    const std::int64_t blockkib = 640;
+    const tempdir dir;
+    dir.writewave(makewave(std::string(blockkib * 1024, '\0')));
+    program run(dir.path());
+    ASSERT_TRUE(run.waitforoutput(expected::prompt, 60s)) << "no prompt";
+    const std::int64_t peak = statuskib(run.pid(), "VmHWM");
+    const std::int64_t now = statuskib(run.pid(), "VmRSS");
+    EXPECT_GE(peak - now, blockkib * 3 / 4) << "resident " << now << " KiB at the prompt, " << peak << " KiB at most";
+    EXPECT_EQ(run.finish().status, 0);
 }
 
 class waitsfor : public testing::TestWithParam<std::string> {};

@@ -14,6 +14,12 @@
 #include <unistd.h>
 #include <vector>
 
+std::string runner()
+{
+    const char *loader = std::getenv("WAVESTARS_RUNNER");
+    return loader != nullptr ? loader : "";
+}
+
 namespace {
 
 // The program under test; WAVESTARS_EXE and WAVESTARS_RUNNER (a loader such
@@ -21,8 +27,8 @@ namespace {
 std::vector<std::string> commandline()
 {
     std::vector<std::string> args;
-    if (const char *runner = std::getenv("WAVESTARS_RUNNER"); runner != nullptr && *runner != '\0')
-        args.emplace_back(runner);
+    if (!runner().empty())
+        args.emplace_back(runner());
     const char *exe = std::getenv("WAVESTARS_EXE");
     args.emplace_back(exe != nullptr && *exe != '\0' ? exe : WAVESTARS_EXE);
     return args;

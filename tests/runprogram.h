@@ -8,6 +8,10 @@
 #include <string>
 #include <sys/types.h>
 
+// The loader the program runs under, such as wine or qemu, from
+// WAVESTARS_RUNNER; empty when it runs on its own.
+std::string runner();
+
 // A fresh folder under the system's temporary folder, removed afterwards.
 class tempdir {
   public:
