@@ -289,7 +289,7 @@ class countingbuf : public std::streambuf {
         handedout += count;
         return static_cast<std::streamsize>(count);
     }
-    pos_type seekoff(off_type off, std::ios::seekdir dir, std::ios::openmode) override
+    pos_type seekoff(off_type off, std::ios::seekdir dir, std::ios::openmode /*which*/) override
     {
         const off_type base = dir == std::ios::beg   ? 0
                               : dir == std::ios::cur ? static_cast<off_type>(pos_)
@@ -320,7 +320,7 @@ TEST(walkchunks, readsonlytheheadersandthefieldsitneeds)
     const wavelayout layout = walkchunks(in, file.size());
     EXPECT_TRUE(layout.data.found);
     EXPECT_EQ(layout.data.offset, file.size() - data.size());
-    const std::uint64_t headers = 3 * 8;
+    const std::uint64_t headers = 3 * std::uint64_t{8}; // ds64, fmt and data
     EXPECT_LE(buf.handedout, headers + 40 + 16);
 }
 
