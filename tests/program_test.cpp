@@ -201,7 +201,7 @@ std::int64_t statuskib(pid_t pid, const std::string &field)
 TEST(program, letsgoofthedatablockbeforethewait)
 {
     if (!runner().empty())
-        GTEST_SKIP() << "the loader's own heap decides when freed memory leaves " << runner();
+        GTEST_SKIP() << "the resident size is " << runner() << "'s, whose own heap decides when freed memory goes";
     const std::int64_t blockkib = 640;
     const tempdir dir;
     dir.writewave(makewave(std::string(blockkib * 1024, '\0')));
