@@ -117,13 +117,17 @@ TEST(printprompt, writesgbkpromptwithoutlineend)
     EXPECT_EQ(out.str(), expected::prompt);
 }
 
+struct nogbk : std::runtime_error {
+    nogbk() : std::runtime_error("no GBK converter") {}
+};
+
 // Converts with the system's own GBK table, so the UTF-8 texts are checked
 // against the GBK bytes rather than against themselves.
 std::string gbktoutf8(const std::string &gbk)
 {
     iconv_t cd = iconv_open("UTF-8", "GBK");
     if (cd == reinterpret_cast<iconv_t>(-1)) // NOLINT(performance-no-int-to-ptr): iconv's own error value
-        throw std::runtime_error("no GBK converter");
+        throw nogbk();
     std::string in = gbk;
     std::string out(in.size() * 2, '\0');
     char *src = in.data();
@@ -146,7 +150,13 @@ TEST(printsummary, utf8textsmeanwhatthegbkbytesmean)
     printprompt(gbk, textencoding::gbk);
     printsummary(sample, 7, utf8, textencoding::utf8);
     printprompt(utf8, textencoding::utf8);
-    EXPECT_EQ(utf8.str(), gbktoutf8(gbk.str()));
+    std::string converted;
+    try {
+        converted = gbktoutf8(gbk.str());
+    } catch (const nogbk &) {
+        GTEST_SKIP() << "this C library has no GBK converter, as under qemu with a cross sysroot";
+    }
+    EXPECT_EQ(utf8.str(), converted);
 }
 
 TEST(printsummary, utf8valuesstartincolumnfourteen)

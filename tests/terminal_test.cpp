@@ -113,10 +113,11 @@ class terminal {
     bool started_ = false;
 };
 
-// The native build, started in locale.
+// The native build, started in locale, through its loader if it has one.
 std::string inlocale(const std::string &locale)
 {
-    return "env LC_ALL=" + locale + " LANG=" + locale + " " + shellquote(WAVESTARS_EXE);
+    const std::string loader = runner().empty() ? "" : shellquote(runner()) + " ";
+    return "env LC_ALL=" + locale + " LANG=" + locale + " " + loader + shellquote(WAVESTARS_EXE);
 }
 
 const char *const utf8prompt = "出现的数字代表星星的数量，输入任意值结束程序";
