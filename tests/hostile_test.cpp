@@ -91,14 +91,6 @@ TEST(hostile, filepastfourgibibytesprintsitssizemodulo)
     EXPECT_EQ(run.err, "");
 }
 
-#if defined(__SANITIZE_ADDRESS__)
-constexpr bool sanitized = true;
-#elif defined(__has_feature)
-constexpr bool sanitized = __has_feature(address_sanitizer);
-#else
-constexpr bool sanitized = false;
-#endif
-
 TEST(hostile, datablocktoolargetoholdisanerror)
 {
     if (sanitized)

@@ -8,6 +8,16 @@
 #include <string>
 #include <sys/types.h>
 
+// Whether the tests, and so the program they run, are built with
+// AddressSanitizer, whose allocator works otherwise.
+#if defined(__SANITIZE_ADDRESS__)
+constexpr bool sanitized = true;
+#elif defined(__has_feature)
+constexpr bool sanitized = __has_feature(address_sanitizer);
+#else
+constexpr bool sanitized = false;
+#endif
+
 // The loader the program runs under, such as wine or qemu, from
 // WAVESTARS_RUNNER; empty when it runs on its own.
 std::string runner();
