@@ -1,6 +1,6 @@
-# Cross-compiles for Linux on another machine with Debian's cross compiler
-# for triplet, which the including toolchain file sets with qemu: the qemu
-# user-mode emulator that runs the result here.
+# Cross-compiles for Linux on another machine with Debian's g++-${triplet};
+# qemu-${qemu}, the user-mode emulator, runs the result here. The toolchain
+# file that includes this one sets both.
 set(CMAKE_SYSTEM_NAME Linux)
 set(CMAKE_C_COMPILER ${triplet}-gcc)
 set(CMAKE_CXX_COMPILER ${triplet}-g++)
