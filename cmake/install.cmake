@@ -3,10 +3,9 @@
 # sourcedate.cmake for the time they carry.
 
 # Whatever the builder's umask: folders 0755, files 0644, the program 0755.
-set(CMAKE_INSTALL_DEFAULT_DIRECTORY_PERMISSIONS
-  OWNER_READ OWNER_WRITE OWNER_EXECUTE GROUP_READ GROUP_EXECUTE WORLD_READ WORLD_EXECUTE)
 set(fileperms OWNER_READ OWNER_WRITE GROUP_READ WORLD_READ)
 set(programperms OWNER_READ OWNER_WRITE OWNER_EXECUTE GROUP_READ GROUP_EXECUTE WORLD_READ WORLD_EXECUTE)
+set(CMAKE_INSTALL_DEFAULT_DIRECTORY_PERMISSIONS ${programperms})
 
 if(WIN32)
   # strip gives the exe a new link time stamp unless SOURCE_DATE_EPOCH says.

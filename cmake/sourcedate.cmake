@@ -32,23 +32,14 @@ function(changelogepoch file result)
     message(FATAL_ERROR "${file}: expected a trailer line ending in a date such as "
                         "\"Thu, 10 Dec 2026 12:00:00 +0000\", found \"${trailer}\"")
   endif()
-  set(monthname ${CMAKE_MATCH_2})
-  set(sign ${CMAKE_MATCH_7})
-  # Each number without leading zeros, which math() might take for octal.
-  foreach(i 1 3 4 5 6 8 9)
-    set(part${i} ${CMAKE_MATCH_${i}})
-  endforeach()
-  foreach(i 1 3 4 5 6 8 9)
-    string(REGEX REPLACE "^0+([0-9])" "\\1" part${i} "${part${i}}")
-  endforeach()
-  list(FIND months ${monthname} month)
+  list(FIND months ${CMAKE_MATCH_2} month)
   math(EXPR month "${month} + 1")
-  daysfromcivil(${part3} ${month} ${part1} days)
-  math(EXPR offset "${part8} * 3600 + ${part9} * 60")
-  if(sign STREQUAL "+") # local time is ahead of UTC
+  daysfromcivil(${CMAKE_MATCH_3} ${month} ${CMAKE_MATCH_1} days)
+  math(EXPR offset "${CMAKE_MATCH_8} * 3600 + ${CMAKE_MATCH_9} * 60")
+  if(CMAKE_MATCH_7 STREQUAL "+") # local time is ahead of UTC
     math(EXPR offset "0 - ${offset}")
   endif()
-  math(EXPR seconds "${days} * 86400 + ${part4} * 3600 + ${part5} * 60 + ${part6} + ${offset}")
+  math(EXPR seconds "${days} * 86400 + ${CMAKE_MATCH_4} * 3600 + ${CMAKE_MATCH_5} * 60 + ${CMAKE_MATCH_6} + ${offset}")
   set(${result} ${seconds} PARENT_SCOPE)
 endfunction()
 
