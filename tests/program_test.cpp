@@ -256,8 +256,10 @@ TEST(program, takesatleastfivemillisecondsarow)
     EXPECT_GE(run.elapsed, rows * 5ms);
 }
 
-// A wait that spins would burn a core for the whole plot. The run without
-// rows is subtracted, because a loader such as Wine costs far more CPU time
+// A wait that spins would burn a core for the whole plot. A paced plot
+// costs 1 to 2 % of its time on Linux and under Wine alike; a spin costs
+// over 25 % in the program alone, more with the Wine server's share. The
+// run without rows is subtracted, because Wine costs far more CPU time
 // starting up than the program itself does.
 TEST(program, pauseswithoutspinning)
 {
@@ -267,13 +269,19 @@ TEST(program, pauseswithoutspinning)
     empty.writewave(makewave(""));
     full.writewave(makewave(std::string(std::size_t{rows} * 400, '\0')));
     (void)runprogram(empty.path()); // a cold Wine prefix takes seconds to start the first time
-    const outcome run = runprogram(full.path());
-    const outcome start = runprogram(empty.path());
+    auto measure = [](const tempdir &dir) {
+        const auto server = winservercpu();
+        outcome run = runprogram(dir.path());
+        run.cpu += winservercpu() - server;
+        return run;
+    };
+    const outcome run = measure(full);
+    const outcome start = measure(empty);
     ASSERT_EQ(run.status, 0);
     EXPECT_GE(run.elapsed, rows * 5ms);
     const auto wall = std::chrono::duration_cast<std::chrono::microseconds>(run.elapsed - start.elapsed);
     const auto cpu = run.cpu - start.cpu;
-    EXPECT_LT(cpu * 2, wall) << "CPU " << cpu.count() << " us in " << wall.count() << " us of plotting";
+    EXPECT_LT(cpu * 10, wall) << "CPU " << cpu.count() << " us in " << wall.count() << " us of plotting";
 }
 
 TEST(program, rowsreachtheoutputwhiletheplotgoeson)

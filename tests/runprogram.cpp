@@ -2,22 +2,50 @@
 
 #include <cerrno>
 #include <csignal>
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <poll.h>
+#include <sstream>
 #include <stdexcept>
 #include <sys/resource.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <thread>
 #include <unistd.h>
 #include <vector>
 
+namespace {
+
+std::string env(const char *name)
+{
+    const char *value = std::getenv(name);
+    return value != nullptr ? value : "";
+}
+
+// Wine names its server's working folder after the prefix's device and
+// inode, in hexadecimal: ".../server-fe00-5100fb".
+std::string serverfolder()
+{
+    std::string prefix = env("WINEPREFIX");
+    if (prefix.empty())
+        prefix = env("HOME") + "/.wine";
+    struct stat info {};
+    if (stat(prefix.c_str(), &info) != 0)
+        return "";
+    char name[64];
+    std::snprintf(name, sizeof name, "server-%llx-%llx", static_cast<unsigned long long>(info.st_dev),
+                  static_cast<unsigned long long>(info.st_ino));
+    return name;
+}
+
+} // namespace
+
 std::string runner()
 {
-    const char *loader = std::getenv("WAVESTARS_RUNNER");
-    return loader != nullptr ? loader : "";
+    return env("WAVESTARS_RUNNER");
 }
 
 namespace {
@@ -48,8 +76,15 @@ void closefd(int &fd)
 }
 
 [[noreturn]] void startchild(const std::string &dir, int in[2], int out[2], int err[2], inputmode inmode,
-                             outputmode outmode, std::uint64_t addresslimit)
+                             outputmode outmode, std::uint64_t addresslimit,
+                             const std::vector<std::string> &environment)
 {
+    for (const std::string &setting : environment) {
+        const std::size_t equals = setting.find('=');
+        if (equals == std::string::npos ||
+            setenv(setting.substr(0, equals).c_str(), setting.c_str() + equals + 1, 1) != 0)
+            _exit(124);
+    }
     if (addresslimit != 0) {
         const rlimit limit = {addresslimit, addresslimit};
         if (setrlimit(RLIMIT_AS, &limit) != 0)
@@ -102,6 +137,32 @@ std::string unixlineends(const std::string &text)
 
 } // namespace
 
+std::chrono::microseconds winservercpu()
+{
+    const std::string folder = serverfolder();
+    if (env("WAVESTARS_WINESERVER").empty() || folder.empty())
+        return {};
+    std::error_code error;
+    for (const auto &process : std::filesystem::directory_iterator("/proc", error)) {
+        const auto cwd = std::filesystem::read_symlink(process.path() / "cwd", error);
+        if (error || cwd.filename() != folder)
+            continue;
+        // utime and stime are fields 14 and 15, after the name in parentheses.
+        std::ifstream stat(process.path() / "stat");
+        std::string line;
+        std::getline(stat, line);
+        std::istringstream fields(line.substr(line.rfind(')') + 2));
+        std::string skip;
+        for (int i = 3; i < 14; ++i)
+            fields >> skip;
+        long long user = 0;
+        long long system = 0;
+        fields >> user >> system;
+        return std::chrono::microseconds((user + system) * 1000000 / sysconf(_SC_CLK_TCK));
+    }
+    return {};
+}
+
 tempdir::tempdir()
 {
     std::string pattern = (std::filesystem::temp_directory_path() / "wavestars-XXXXXX").string();
@@ -123,7 +184,8 @@ void tempdir::writewave(const std::string &bytes) const
         throw std::runtime_error("cannot write the fixture in " + path_);
 }
 
-program::program(const std::string &dir, inputmode in, outputmode out, std::uint64_t addresslimit)
+program::program(const std::string &dir, inputmode in, outputmode out, std::uint64_t addresslimit,
+                 const std::vector<std::string> &environment)
 {
     (void)signal(SIGPIPE, SIG_IGN); // a program that exits early must not kill the test
     int inpipe[2];
@@ -136,7 +198,7 @@ program::program(const std::string &dir, inputmode in, outputmode out, std::uint
     pid_ = fork();
     check(pid_ >= 0, "fork");
     if (pid_ == 0)
-        startchild(dir, inpipe, outpipe, errpipe, in, out, addresslimit);
+        startchild(dir, inpipe, outpipe, errpipe, in, out, addresslimit, environment);
     close(inpipe[0]);
     close(outpipe[1]);
     close(errpipe[1]);
@@ -242,9 +304,9 @@ outcome program::finish(std::chrono::seconds limit)
     return result_;
 }
 
-outcome runprogram(const std::string &dir, const std::string &input)
+outcome runprogram(const std::string &dir, const std::string &input, const std::vector<std::string> &environment)
 {
-    program run(dir);
+    program run(dir, inputmode::pipe, outputmode::pipe, 0, environment);
     if (!input.empty())
         run.send(input);
     return run.finish();

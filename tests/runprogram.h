@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <string>
 #include <sys/types.h>
+#include <vector>
 
 // Whether the tests, and so the program they run, are built with
 // AddressSanitizer, whose allocator works otherwise.
@@ -21,6 +22,11 @@ constexpr bool sanitized = false;
 // The loader the program runs under, such as wine or qemu, from
 // WAVESTARS_RUNNER; empty when it runs on its own.
 std::string runner();
+
+// CPU time (user and system) used so far by the Wine server of the prefix
+// in WINEPREFIX, or 0 where none runs. A Windows program's calls into Wine
+// cost the server CPU time that is not the program's, nor its child's.
+std::chrono::microseconds winservercpu();
 
 // A fresh folder under the system's temporary folder, removed afterwards.
 class tempdir {
@@ -51,9 +57,10 @@ enum class outputmode { pipe, closed, readergone };
 
 class program {
   public:
-    // addresslimit, if not 0, caps the program's address space (RLIMIT_AS).
+    // addresslimit, if not 0, caps the program's address space (RLIMIT_AS);
+    // environment holds "NAME=value" settings added to the test's own.
     explicit program(const std::string &dir, inputmode in = inputmode::pipe, outputmode out = outputmode::pipe,
-                     std::uint64_t addresslimit = 0);
+                     std::uint64_t addresslimit = 0, const std::vector<std::string> &environment = {});
     ~program();
     program(const program &) = delete;
     program &operator=(const program &) = delete;
@@ -81,4 +88,5 @@ class program {
 };
 
 // Runs the program in dir with input on its standard input, to the end.
-outcome runprogram(const std::string &dir, const std::string &input = "");
+outcome runprogram(const std::string &dir, const std::string &input = "",
+                   const std::vector<std::string> &environment = {});
