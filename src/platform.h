@@ -38,3 +38,18 @@ bool writeconsole(const std::string &utf8);
 // and standard error, as when it is double-clicked: its window closes as
 // soon as it exits, so an error must wait to be read.
 bool ownsconsole();
+
+// Names the user's language for messages, such as "zh_CN.UTF-8" (the
+// locale of LC_MESSAGES) or "zh-CN" (the Windows UI language); "" where
+// that locale is not set up.
+std::string messagelocale();
+
+// True when standard error can show every character of the UTF-8 text: in
+// a console, or in the character set of the user's locale (the ANSI code
+// page on Windows).
+bool errorcanshow(const std::string &utf8);
+
+// Writes one line of UTF-8 text, ending in a line end, to standard error in
+// a single write, so that another program's output cannot cut into it.
+// False if the write failed.
+bool writeerror(const std::string &utf8);

@@ -1,6 +1,7 @@
 // wavestars: draws the waveform of ./Alarm02.wav as rows of stars, then
 // prints the file's main header values and waits for one value.
 
+#include "messages.h"
 #include "platform.h"
 #include "report.h"
 #include "waveinput.h"
@@ -8,7 +9,6 @@
 
 #include <algorithm>
 #include <cerrno>
-#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <iostream>
@@ -21,19 +21,49 @@ namespace {
 
 const char *const wavepath = "./Alarm02.wav";
 
+// One line on standard error, in one write.
+void tell(const std::string &message)
+{
+    (void)writeerror("wavestars: " + message + "\n");
+}
+
 int fail(const std::string &message)
 {
-    std::cerr << "wavestars: " << message << '\n';
+    tell(message);
     if (ownsconsole()) { // double-clicked: the window closes as soon as the program ends
-        std::cerr << "wavestars: press Enter to close this window\n";
+        tell(say(msg::pressenter));
         std::cin.ignore(std::numeric_limits<std::streamsize>::max(), '\n');
     }
     return 1;
 }
 
+int failon(const std::string &message)
+{
+    return fail(std::string(wavepath) + ": " + message);
+}
+
 void warn(const std::string &message)
 {
-    std::cerr << "wavestars: warning: " << wavepath << ": " << message << '\n';
+    tell(say(msg::warning, {wavepath, message}));
+}
+
+// The cause in the user's language where it is a usual one, else in the
+// system's words.
+std::string describe(const std::error_code &error)
+{
+    static const struct {
+        std::errc code;
+        msg text;
+    } usual[] = {{std::errc::no_such_file_or_directory, msg::nosuchfile},
+                 {std::errc::permission_denied, msg::permissiondenied},
+                 {std::errc::not_a_directory, msg::notadirectory},
+                 {std::errc::too_many_symbolic_link_levels, msg::toomanylinks},
+                 {std::errc::filename_too_long, msg::nametoolong},
+                 {std::errc::io_error, msg::ioerror}};
+    for (const auto &u : usual)
+        if (error == u.code)
+            return say(u.text);
+    return error.default_error_condition().message();
 }
 
 // Empty once in is open on a regular file, else why it is not. The type is
@@ -43,15 +73,15 @@ std::string openwave(std::ifstream &in)
     std::error_code error;
     const auto status = std::filesystem::status(wavepath, error);
     if (error)
-        return error.default_error_condition().message(); // the portable text, such as "No such file or directory"
+        return describe(error);
     if (status.type() == std::filesystem::file_type::directory)
-        return "is a directory, expected a regular file";
+        return say(msg::isadirectory);
     if (status.type() != std::filesystem::file_type::regular)
-        return "not a regular file";
+        return say(msg::notregular);
     errno = 0;
     in.open(wavepath, std::ios::binary | std::ios::in);
     if (!in)
-        return errno != 0 ? std::strerror(errno) : "cannot open";
+        return errno != 0 ? describe(std::error_code(errno, std::generic_category())) : say(msg::cannotopen);
     return "";
 }
 
@@ -71,15 +101,15 @@ void waitforvalue()
 
 int main()
 {
+    chooselanguage(messagelocale(), errorcanshow);
     std::ifstream in;
     const std::string why = openwave(in);
     if (!why.empty())
-        return fail(std::string(wavepath) + ": " + why);
+        return failon(why);
 
     const std::uint64_t length = streamlength(in);
     if (length < headersize)
-        return fail(std::string(wavepath) + ": file is " + std::to_string(length) + " bytes, a WAVE header needs " +
-                    std::to_string(headersize));
+        return failon(say(msg::tooshort, {std::to_string(length), std::to_string(headersize)}));
     // At most two warnings: the header's layout or its sample format, then
     // a short file, since only a canonical header's size at byte 40 is one.
     const std::string fault = headerfault(in);
@@ -93,13 +123,11 @@ int main()
     try {
         block = readwavedata(in, info.datasize);
     } catch (const std::bad_alloc &) {
-        return fail(std::string(wavepath) + ": cannot allocate " +
-                    std::to_string(std::min<std::uint64_t>(info.datasize, length - headersize)) +
-                    " bytes for the data block");
+        return failon(
+            say(msg::cannotallocate, {std::to_string(std::min<std::uint64_t>(info.datasize, length - headersize))}));
     }
     if (fault.empty() && block.size() < info.datasize)
-        warn("the header claims " + std::to_string(info.datasize) + " data bytes, the file holds " +
-             std::to_string(block.size()) + " after byte 44; plotting those");
+        warn(say(msg::claimsmore, {std::to_string(info.datasize), std::to_string(block.size())}));
 
     const std::int32_t rowcount = plot(block);
     in.close();
@@ -109,7 +137,7 @@ int main()
     block = std::vector<unsigned char>(); // free the block before the wait
     printprompt(std::cout, encoding);
     if (!std::cout)
-        return fail("standard output: write error");
+        return fail(say(msg::writeerror));
     waitforvalue();
     return 0;
 }

@@ -1,5 +1,7 @@
 #include "waveinput.h"
 
+#include "messages.h"
+
 #include <algorithm>
 
 namespace {
@@ -110,12 +112,11 @@ std::string headerfault(std::istream &in)
     for (const auto &t : tags) {
         const std::string found = readtag(in, t.offset);
         if (found != t.tag)
-            return "bytes " + std::to_string(t.offset) + "-" + std::to_string(t.offset + 3) + " hold \"" +
-                   showtag(found) + "\", expected \"" + t.tag + "\"";
+            return say(msg::tagfault, {std::to_string(t.offset), std::to_string(t.offset + 3), showtag(found), t.tag});
     }
     const std::uint32_t fmtsize = readle(in, fmtsizeoffset, 4);
     if (fmtsize != canonicalfmtsize)
-        return "the fmt chunk is " + std::to_string(fmtsize) + " bytes, expected " + std::to_string(canonicalfmtsize);
+        return say(msg::fmtsizefault, {std::to_string(fmtsize), std::to_string(canonicalfmtsize)});
     return "";
 }
 

@@ -1,5 +1,6 @@
 #include "wavelayout.h"
 
+#include "messages.h"
 #include "waveinput.h"
 
 #include <algorithm>
@@ -45,9 +46,9 @@ bool isriffwave(std::istream &in)
     return (riff == "RIFF" || riff == "RF64" || riff == "BW64") && readat(in, 8, 4) == "WAVE";
 }
 
-std::string plural(std::uint64_t count, const char *noun)
+std::string channels(std::uint64_t count)
 {
-    return std::to_string(count) + " " + noun + (count == 1 ? "" : "s");
+    return say(count == 1 ? msg::onechannel : msg::channels, {std::to_string(count)});
 }
 
 std::string hex4(std::uint16_t value)
@@ -57,6 +58,25 @@ std::string hex4(std::uint16_t value)
     for (int shift = 12; shift >= 0; shift -= 4)
         text += digits[value >> shift & 0xF];
     return text;
+}
+
+// What the chunks say of the samples: their format and where they are.
+std::string wheresamples(const wavelayout &layout);
+
+} // namespace
+
+namespace {
+
+std::string wheresamples(const wavelayout &layout)
+{
+    std::string where =
+        layout.data.found ? say(msg::samplesat, {std::to_string(layout.data.size), std::to_string(layout.data.offset)})
+                          : say(msg::samplesbut, {layout.stop});
+    if (layout.data.size < layout.data.claimed)
+        where = say(msg::endssooner, {where, std::to_string(layout.data.claimed)});
+    if (!layout.format.found)
+        return say(msg::samplesnoformat, {where});
+    return say(msg::samplesformat, {formatname(layout.format), channels(layout.format.channels), where});
 }
 
 } // namespace
@@ -69,11 +89,11 @@ wavelayout walkchunks(std::istream &in, std::uint64_t length)
     std::string stop;
     for (int n = 0;; ++n) {
         if (n == maxchunks) {
-            stop = "there is no data chunk in the first " + std::to_string(maxchunks) + " chunks";
+            stop = say(msg::nodatainfirst, {std::to_string(maxchunks)});
             break;
         }
         if (length < chunkheadersize || pos > length - chunkheadersize) {
-            stop = "there is no data chunk before the end of the file";
+            stop = say(msg::nodatabeforeend);
             break;
         }
         const std::string header = readat(in, pos, chunkheadersize);
@@ -91,8 +111,7 @@ wavelayout walkchunks(std::istream &in, std::uint64_t length)
             layout.data = {true, body, std::min(size, room), size};
         }
         if (size > room) {
-            stop = "there is no data chunk before the chunk at byte " + std::to_string(pos) +
-                   ", which runs past the end of the file";
+            stop = say(msg::nodatabeforechunk, {std::to_string(pos)});
             break;
         }
         if (layout.data.found && layout.format.found)
@@ -108,40 +127,23 @@ std::string formatname(const sampleformat &format)
 {
     static const struct {
         std::uint16_t tag;
-        const char *name;
-    } names[] = {{pcm, "PCM"},  {2, "MS ADPCM"},     {3, "float"},       {6, "A-law"},
-                 {7, "mu-law"}, {0x11, "IMA ADPCM"}, {0x31, "GSM 6.10"}, {0x55, "MPEG Layer 3"}};
-    std::string name = "format tag " + hex4(format.tag);
+        const char *name; // the same in every language
+        msg text;         // else
+    } names[] = {{pcm, "PCM", msg::count},       {2, "MS ADPCM", msg::count},       {3, nullptr, msg::floatformat},
+                 {6, nullptr, msg::alaw},        {7, nullptr, msg::mulaw},          {0x11, "IMA ADPCM", msg::count},
+                 {0x31, "GSM 6.10", msg::count}, {0x55, "MPEG Layer 3", msg::count}};
+    std::string name = say(msg::formattag, {hex4(format.tag)});
     for (const auto &n : names)
         if (n.tag == format.tag)
-            name = n.name;
+            name = n.name != nullptr ? n.name : say(n.text);
     if (format.tag == pcm && format.bitspersample == 8)
-        name = "unsigned PCM"; // 8-bit WAVE samples are the one unsigned kind
-    return (format.bitspersample > 0 ? std::to_string(format.bitspersample) + "-bit " : "") + name;
+        name = say(msg::unsignedpcm); // 8-bit WAVE samples are the one unsigned kind
+    return format.bitspersample > 0 ? say(msg::bitformat, {std::to_string(format.bitspersample), name}) : name;
 }
 
 std::string layoutwarning(std::istream &in, std::uint64_t length, const std::string &fault)
 {
-    std::string where;
-    if (!isriffwave(in)) {
-        where = "it is not a RIFF WAVE file, so where its samples lie is unknown";
-    } else {
-        const wavelayout layout = walkchunks(in, length);
-        where = "its samples are ";
-        if (layout.format.found)
-            where += formatname(layout.format) + ", " + plural(layout.format.channels, "channel") + ", ";
-        else
-            where += "of no stated format (no fmt chunk found), ";
-        if (!layout.data.found)
-            where += "but " + layout.stop;
-        else
-            where += std::to_string(layout.data.size) + " bytes from byte " + std::to_string(layout.data.offset);
-        if (layout.data.size < layout.data.claimed)
-            where += " (its data chunk claims " + std::to_string(layout.data.claimed) + "; the file ends sooner)";
-    }
-    return "not the canonical 44-byte WAVE header (" + fault + "); " + where +
-           "; the rows are read from byte 44 all the same, and the values at fixed offsets may not mean what "
-           "their labels say";
+    return say(msg::noncanonical, {fault, isriffwave(in) ? wheresamples(walkchunks(in, length)) : say(msg::notriff)});
 }
 
 std::string formatwarning(std::istream &in)
@@ -149,7 +151,5 @@ std::string formatwarning(std::istream &in)
     const sampleformat format = readfmt(readat(in, canonicalfmt, canonicalfmtsize));
     if (format.tag == pcm && format.bitspersample == 16)
         return "";
-    return "the samples are " + formatname(format) +
-           ", but each row reads two bytes as one signed 16-bit sample, so the plot does not follow this file's "
-           "waveform";
+    return say(msg::notfollowed, {formatname(format)});
 }

@@ -1,0 +1,134 @@
+#include "messages.h"
+
+#include "catalogue.h"
+
+#include <cstring>
+
+namespace {
+
+const char *const englishtexts[] = {
+    "No such file or directory",
+    "Permission denied",
+    "Not a directory",
+    "Too many levels of symbolic links",
+    "File name too long",
+    "Input/output error",
+    "cannot open",
+    "is a directory, expected a regular file",
+    "not a regular file",
+    "file is {1} bytes, a WAVE header needs {2}",
+    "cannot allocate {1} bytes for the data block",
+    "standard output: write error",
+    "press Enter to close this window",
+    "warning: {1}: {2}",
+    "the header claims {1} data bytes, the file holds {2} after byte 44; plotting those",
+    "the samples are {1}, but each row reads two bytes as one signed 16-bit sample, so the plot does not follow "
+    "this file's waveform",
+    "not the canonical 44-byte WAVE header ({1}); {2}; the rows are read from byte 44 all the same, and the values "
+    "at fixed offsets may not mean what their labels say",
+    "it is not a RIFF WAVE file, so where its samples lie is unknown",
+    "its samples are {1}, {2}, {3}",
+    "its samples are of no stated format (no fmt chunk found), {1}",
+    "but {1}",
+    "{1} bytes from byte {2}",
+    "{1} (its data chunk claims {2}; the file ends sooner)",
+    "{1} channel",
+    "{1} channels",
+    "there is no data chunk in the first {1} chunks",
+    "there is no data chunk before the end of the file",
+    "there is no data chunk before the chunk at byte {1}, which runs past the end of the file",
+    "bytes {1}-{2} hold \"{3}\", expected \"{4}\"",
+    "the fmt chunk is {1} bytes, expected {2}",
+    "{1}-bit {2}",
+    "unsigned PCM",
+    "float",
+    "A-law",
+    "mu-law",
+    "format tag {1}",
+};
+static_assert(sizeof englishtexts / sizeof englishtexts[0] == static_cast<std::size_t>(msg::count),
+              "one English text a message");
+
+std::string chosen; // the catalogue in use; empty for English
+
+// The catalogue's text for english, or english itself where it has none.
+const char *translate(const std::string &locale, const char *text)
+{
+    if (locale.empty())
+        return text;
+    for (std::size_t i = 0; i < translationcount; ++i)
+        if (locale == translations[i].locale && std::strcmp(text, translations[i].english) == 0)
+            return translations[i].text;
+    return text;
+}
+
+// "zh_CN.UTF-8" and "zh-CN" both name the language zh in the country CN.
+std::string normalised(const std::string &locale)
+{
+    std::string name = locale.substr(0, locale.find_first_of(".@"));
+    for (char &c : name)
+        if (c == '-')
+            c = '_';
+    return name;
+}
+
+std::string languagepart(const std::string &name)
+{
+    return name.substr(0, name.find('_'));
+}
+
+// All of a catalogue's texts, to ask once whether they can be shown.
+std::string alltexts(const std::string &locale)
+{
+    std::string all;
+    for (std::size_t i = 0; i < translationcount; ++i)
+        if (locale == translations[i].locale)
+            all += translations[i].text;
+    return all;
+}
+
+} // namespace
+
+const char *english(msg id)
+{
+    return englishtexts[static_cast<std::size_t>(id)];
+}
+
+std::string say(msg id, const std::vector<std::string> &args)
+{
+    const std::string text = translate(chosen, english(id));
+    std::string out;
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        const bool slot =
+            text[i] == '{' && i + 2 < text.size() && text[i + 1] >= '1' && text[i + 1] <= '9' && text[i + 2] == '}';
+        const std::size_t arg = slot ? static_cast<std::size_t>(text[i + 1] - '1') : 0;
+        if (slot && arg < args.size()) {
+            out += args[arg];
+            i += 2;
+        } else {
+            out += text[i];
+        }
+    }
+    return out;
+}
+
+// A catalogue named for the same language and country wins over one for the
+// same language elsewhere: zh_SG speaks zh_CN's Chinese if there is no zh_SG.
+void chooselanguage(const std::string &locale, bool (*canshow)(const std::string &))
+{
+    chosen.clear();
+    const std::string name = normalised(locale);
+    std::string best;
+    for (std::size_t i = 0; i < translationcount; ++i) {
+        const std::string candidate = translations[i].locale;
+        if (candidate == name || (best.empty() && !name.empty() && languagepart(candidate) == languagepart(name)))
+            best = candidate;
+    }
+    if (!best.empty() && canshow(alltexts(best)))
+        chosen = best;
+}
+
+std::string language()
+{
+    return chosen;
+}

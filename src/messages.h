@@ -1,0 +1,66 @@
+#pragma once
+
+// Everything the program writes to standard error, in the user's language:
+// English here, other languages in the catalogues under po/, which the
+// build turns into a table.
+
+#include <string>
+#include <vector>
+
+enum class msg {
+    // why the file cannot be read
+    nosuchfile,
+    permissiondenied,
+    notadirectory,
+    toomanylinks,
+    nametoolong,
+    ioerror,
+    cannotopen,
+    isadirectory,
+    notregular,
+    tooshort,
+    cannotallocate,
+    // the run cannot go on, or waits to be read
+    writeerror,
+    pressenter,
+    // warnings about the file
+    warning,
+    claimsmore,
+    notfollowed,
+    noncanonical,
+    notriff,
+    samplesformat,
+    samplesnoformat,
+    samplesbut,
+    samplesat,
+    endssooner,
+    onechannel,
+    channels,
+    nodatainfirst,
+    nodatabeforeend,
+    nodatabeforechunk,
+    tagfault,
+    fmtsizefault,
+    // sample formats
+    bitformat,
+    unsignedpcm,
+    floatformat,
+    alaw,
+    mulaw,
+    formattag,
+    count // not a message: how many there are
+};
+
+// The message's English text, with {1}, {2}, ... where its values go.
+const char *english(msg id);
+
+// The message in the language chosen last, with args[0] in place of {1},
+// args[1] of {2}, and so on.
+std::string say(msg id, const std::vector<std::string> &args = {});
+
+// Speaks the catalogue that fits locale ("zh_CN.UTF-8", "zh_SG", "zh-CN"),
+// if standard error can show all of it (canshow), else English.
+void chooselanguage(const std::string &locale, bool (*canshow)(const std::string &));
+
+// The chosen catalogue's name, or "" for English.
+std::string language();
