@@ -41,13 +41,17 @@ enum class msg {
     nodatabeforechunk,
     tagfault,
     fmtsizefault,
-    // sample formats
-    bitformat,
+    // sample formats, with their bits per sample and without
+    namedbits,
     unsignedpcm,
-    floatformat,
-    alaw,
-    mulaw,
-    formattag,
+    floatbits,
+    floatname,
+    alawbits,
+    alawname,
+    mulawbits,
+    mulawname,
+    tagbits,
+    tagname,
     count // not a message: how many there are
 };
 

@@ -125,20 +125,29 @@ wavelayout walkchunks(std::istream &in, std::uint64_t length)
 
 std::string formatname(const sampleformat &format)
 {
+    // A name is the same in every language; the other kinds are messages,
+    // with the bits per sample where the header gives them.
     static const struct {
         std::uint16_t tag;
-        const char *name; // the same in every language
-        msg text;         // else
-    } names[] = {{pcm, "PCM", msg::count},       {2, "MS ADPCM", msg::count},       {3, nullptr, msg::floatformat},
-                 {6, nullptr, msg::alaw},        {7, nullptr, msg::mulaw},          {0x11, "IMA ADPCM", msg::count},
-                 {0x31, "GSM 6.10", msg::count}, {0x55, "MPEG Layer 3", msg::count}};
-    std::string name = say(msg::formattag, {hex4(format.tag)});
-    for (const auto &n : names)
-        if (n.tag == format.tag)
-            name = n.name != nullptr ? n.name : say(n.text);
+        const char *name;
+        msg withbits;
+        msg alone;
+    } kinds[] = {{pcm, "PCM", msg::namedbits, msg::count},       {2, "MS ADPCM", msg::namedbits, msg::count},
+                 {3, nullptr, msg::floatbits, msg::floatname},   {6, nullptr, msg::alawbits, msg::alawname},
+                 {7, nullptr, msg::mulawbits, msg::mulawname},   {0x11, "IMA ADPCM", msg::namedbits, msg::count},
+                 {0x31, "GSM 6.10", msg::namedbits, msg::count}, {0x55, "MPEG Layer 3", msg::namedbits, msg::count}};
+    const std::string bits = std::to_string(format.bitspersample);
+    const bool sized = format.bitspersample > 0;
     if (format.tag == pcm && format.bitspersample == 8)
-        name = say(msg::unsignedpcm); // 8-bit WAVE samples are the one unsigned kind
-    return format.bitspersample > 0 ? say(msg::bitformat, {std::to_string(format.bitspersample), name}) : name;
+        return say(msg::unsignedpcm, {bits}); // 8-bit WAVE samples are the one unsigned kind
+    for (const auto &k : kinds) {
+        if (k.tag != format.tag)
+            continue;
+        if (k.name != nullptr)
+            return sized ? say(k.withbits, {bits, k.name}) : k.name;
+        return say(sized ? k.withbits : k.alone, {bits});
+    }
+    return sized ? say(msg::tagbits, {bits, hex4(format.tag)}) : say(msg::tagname, {hex4(format.tag)});
 }
 
 std::string layoutwarning(std::istream &in, std::uint64_t length, const std::string &fault)

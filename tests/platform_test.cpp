@@ -1,5 +1,5 @@
-// The Windows build's timer calls, read from a Wine relay trace: which
-// calls the program makes around each row, in order. .ci/windows runs these
+// The Windows build's timer and write calls, read from a Wine relay
+// trace: which calls the program makes around each row, in order. .ci/windows runs these
 // on the normal build and on one that refuses the high-resolution timer
 // (WAVESTARS_FALLBACK=1), as Windows before 10 1803 does.
 
@@ -12,6 +12,7 @@
 #include <fstream>
 #include <regex>
 #include <sstream>
+#include <sys/wait.h>
 
 namespace {
 
@@ -60,21 +61,21 @@ std::string callshape(const std::string &trace)
     return shape;
 }
 
-class winetimer : public testing::Test {
+class winerelay : public testing::Test {
   protected:
     void SetUp() override
     {
         if (env("WAVESTARS_WINESERVER").empty())
             GTEST_SKIP() << "needs the Windows build under Wine: bash .ci/windows";
-        dir.writewave(makewave(std::string(std::size_t{rows} * 400, '\0')));
     }
 
     // The relay trace of one run of the program, standard error included.
-    std::string trace() const
+    std::string trace(const std::string &locale = "C.UTF-8", int status = 0) const
     {
-        const std::string command = "cd '" + dir.path() + "' && WINEDEBUG=+relay '" + runner() + "' '" +
-                                    env("WAVESTARS_EXE") + "' </dev/null >out 2>trace";
-        EXPECT_EQ(std::system(command.c_str()), 0); // NOLINT(cert-env33-c): the loader is a command
+        const std::string command = "cd '" + dir.path() + "' && LC_ALL=" + locale + " WINEDEBUG=+relay '" + runner() +
+                                    "' '" + env("WAVESTARS_EXE") + "' </dev/null >out 2>trace";
+        const int result = std::system(command.c_str()); // NOLINT(cert-env33-c): the loader is a command
+        EXPECT_TRUE(WIFEXITED(result) && WEXITSTATUS(result) == status) << "status " << result;
         return readfile(dir.path() + "/trace");
     }
 
@@ -84,20 +85,31 @@ class winetimer : public testing::Test {
 
 // Before Windows 10 1803 each pause is a Sleep, which wakes only on the
 // system tick: the tick is 1 ms for the plot and nowhere else.
-TEST_F(winetimer, fallbacksleepsaftereveryrowwithafinertickaroundtheplotonly)
+TEST_F(winerelay, fallbacksleepsaftereveryrowwithafinertickaroundtheplotonly)
 {
     if (env("WAVESTARS_FALLBACK").empty())
         GTEST_SKIP() << "this build has the high-resolution timer";
+    dir.writewave(makewave(std::string(std::size_t{rows} * 400, '\0')));
     const std::string shape = callshape(trace());
     EXPECT_TRUE(std::regex_match(shape, std::regex("B(WS+){" + std::to_string(rows) + "}EW+"))) << shape.substr(0, 200);
 }
 
-TEST_F(winetimer, precisetimerwaitsaftereveryrowandleavesthetickalone)
+TEST_F(winerelay, precisetimerwaitsaftereveryrowandleavesthetickalone)
 {
     if (!env("WAVESTARS_FALLBACK").empty())
         GTEST_SKIP() << "this build refuses the high-resolution timer";
+    dir.writewave(makewave(std::string(std::size_t{rows} * 400, '\0')));
     const std::string shape = callshape(trace());
     EXPECT_TRUE(std::regex_match(shape, std::regex("(WT+){" + std::to_string(rows) + "}W+"))) << shape.substr(0, 200);
+}
+
+// Lines of two programs that share a console must not cut into each other.
+TEST_F(winerelay, writesanerrorlineinonewrite)
+{
+    for (const char *locale : {"C.UTF-8", "zh_CN.UTF-8"}) {
+        SCOPED_TRACE(locale);
+        EXPECT_EQ(callshape(trace(locale, 1)), "W") << "no file: one line on standard error and nothing else";
+    }
 }
 
 } // namespace

@@ -8,6 +8,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <stdexcept>
@@ -163,6 +164,31 @@ TEST(program, warnsoncewhenthefileholdslessthantheheaderclaims)
     EXPECT_EQ(run.status, 0);
     EXPECT_EQ(run.err, "wavestars: warning: ./Alarm02.wav: the header claims 4000 data bytes, the file holds 1000 "
                        "after byte 44; plotting those\n");
+}
+
+// Lines of two programs that share a terminal must not cut into each
+// other, so each message line is one write: a socket that keeps writes
+// apart shows them.
+TEST(program, writeseachmessagelineinonewrite)
+{
+    if (std::getenv("WAVESTARS_CRLF") != nullptr)
+        GTEST_SKIP() << "a socket is no standard error for Windows; the Wine relay trace counts its writes";
+    const tempdir dir;
+    dir.writewave(withdatasize(makewave(std::string(800, '\0'), {1, 8000, 8}), 4000));
+    for (const char *locale : {"C", "zh_CN.UTF-8"}) {
+        SCOPED_TRACE(locale);
+        program run(dir.path(), inputmode::pipe, outputmode::pipe, 0, {std::string("LC_ALL=") + locale},
+                    errormode::records);
+        const outcome result = run.finish();
+        EXPECT_EQ(result.status, 0);
+        ASSERT_EQ(result.errwrites.size(), 2u) << result.err;
+        for (const std::string &line : result.errwrites)
+            EXPECT_EQ(line.find('\n'), line.size() - 1) << line;
+    }
+    const tempdir missing;
+    program run(missing.path(), inputmode::pipe, outputmode::pipe, 0, {}, errormode::records);
+    const outcome result = run.finish();
+    EXPECT_EQ(result.errwrites, std::vector<std::string>{"wavestars: ./Alarm02.wav: No such file or directory\n"});
 }
 
 // A reply the program is still waiting for cannot have ended it: check

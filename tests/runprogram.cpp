@@ -11,6 +11,7 @@
 #include <sstream>
 #include <stdexcept>
 #include <sys/resource.h>
+#include <sys/socket.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <thread>
@@ -79,6 +80,9 @@ void closefd(int &fd)
                              outputmode outmode, std::uint64_t addresslimit,
                              const std::vector<std::string> &environment)
 {
+    // English messages, whatever the locale of whoever runs the tests.
+    if (setenv("LC_ALL", "C.UTF-8", 1) != 0)
+        _exit(124);
     for (const std::string &setting : environment) {
         const std::size_t equals = setting.find('=');
         if (equals == std::string::npos ||
@@ -129,7 +133,7 @@ std::string unixlineends(const std::string &text)
         if (text[i] == '\r' && i + 1 < text.size() && text[i + 1] == '\n')
             continue;
         if (text[i] == '\n' && (i == 0 || text[i - 1] != '\r'))
-            throw std::runtime_error("a line end without CR from a Windows build");
+            throw std::runtime_error("a line end without CR from a Windows build: " + text);
         out += text[i];
     }
     return out;
@@ -185,13 +189,17 @@ void tempdir::writewave(const std::string &bytes) const
 }
 
 program::program(const std::string &dir, inputmode in, outputmode out, std::uint64_t addresslimit,
-                 const std::vector<std::string> &environment)
+                 const std::vector<std::string> &environment, errormode err)
 {
     (void)signal(SIGPIPE, SIG_IGN); // a program that exits early must not kill the test
     int inpipe[2];
     int outpipe[2];
     int errpipe[2];
-    check(pipe(inpipe) == 0 && pipe(outpipe) == 0 && pipe(errpipe) == 0, "pipe");
+    check(pipe(inpipe) == 0 && pipe(outpipe) == 0, "pipe");
+    if (err == errormode::records)
+        check(socketpair(AF_UNIX, SOCK_SEQPACKET, 0, errpipe) == 0, "socketpair");
+    else
+        check(pipe(errpipe) == 0, "pipe");
     if (out == outputmode::readergone)
         closefd(outpipe[0]);
     start_ = std::chrono::steady_clock::now();
@@ -245,6 +253,8 @@ void program::drain(int timeoutms)
             continue;
         char buffer[65536];
         const ssize_t got = read(*s.fd, buffer, sizeof buffer);
+        if (got > 0 && s.fd == &err_)
+            result_.errwrites.emplace_back(buffer, static_cast<std::size_t>(got));
         if (got > 0)
             s.sink->append(buffer, static_cast<std::size_t>(got));
         else

@@ -46,21 +46,26 @@ class tempdir {
 struct outcome {
     std::string out;
     std::string err;
-    bool exited = false; // else killed by a signal
-    int status = -1;     // exit status, or the signal's number
+    std::vector<std::string> errwrites; // err as the program wrote it, with errormode::records
+    bool exited = false;                // else killed by a signal
+    int status = -1;                    // exit status, or the signal's number
     std::chrono::steady_clock::duration elapsed{};
     std::chrono::microseconds cpu{}; // user and system time, from wait4
 };
 
 enum class inputmode { pipe, closed };
 enum class outputmode { pipe, closed, readergone };
+// records: standard error is a socket that keeps each write apart.
+enum class errormode { pipe, records };
 
 class program {
   public:
     // addresslimit, if not 0, caps the program's address space (RLIMIT_AS);
-    // environment holds "NAME=value" settings added to the test's own.
+    // The program runs with LC_ALL=C.UTF-8, so it speaks English, and with
+    // environment: "NAME=value" settings added to the test's own.
     explicit program(const std::string &dir, inputmode in = inputmode::pipe, outputmode out = outputmode::pipe,
-                     std::uint64_t addresslimit = 0, const std::vector<std::string> &environment = {});
+                     std::uint64_t addresslimit = 0, const std::vector<std::string> &environment = {},
+                     errormode err = errormode::pipe);
     ~program();
     program(const program &) = delete;
     program &operator=(const program &) = delete;

@@ -7,6 +7,7 @@
 
 #include <gtest/gtest.h>
 
+#include <clocale>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
@@ -175,6 +176,20 @@ TEST_F(realterminal, clocalewritesthegbkbytesunchanged)
     EXPECT_EQ(term.status(), 0);
 }
 
+TEST_F(realterminal, chineselocaleshowsachineseerror)
+{
+    const locale_t chinese = newlocale(LC_ALL_MASK, "zh_CN.UTF-8", nullptr);
+    if (chinese == nullptr)
+        GTEST_SKIP() << "zh_CN.UTF-8 is not installed: localedef -i zh_CN -f UTF-8 zh_CN.UTF-8";
+    freelocale(chinese);
+    std::filesystem::remove(dir.path() + "/Alarm02.wav");
+    const terminal term(dir, inlocale("zh_CN.UTF-8"));
+    ASSERT_TRUE(term.started());
+    ASSERT_TRUE(term.waitfor([&] { return term.status() != -1; })) << term.screen();
+    EXPECT_EQ(term.status(), 1);
+    EXPECT_NE(term.screen().find("wavestars: ./Alarm02.wav: 文件或目录不存在\n"), std::string::npos) << term.screen();
+}
+
 std::string env(const char *name)
 {
     const char *value = std::getenv(name);
@@ -211,9 +226,9 @@ class wineconsole : public testing::Test {
             GTEST_SKIP() << "needs tmux and the Windows build under Wine: bash .ci/windows";
         std::filesystem::copy_file(env("WAVESTARS_EXE"), dir.path() + "/wavestars.exe");
     }
-    static std::string wine(const std::string &args)
+    static std::string wine(const std::string &args, const std::string &locale = "C.UTF-8")
     {
-        return "env WINEPREFIX=" + shellquote(prefix->path()) + " WINEDEBUG=-all " +
+        return "env WINEPREFIX=" + shellquote(prefix->path()) + " WINEDEBUG=-all LC_ALL=" + locale + " " +
                shellquote(env("WAVESTARS_RUNNER")) + " " + args;
     }
     static bool ended(const terminal &term) { return term.status() != -1; }
@@ -261,6 +276,25 @@ TEST_F(wineconsole, errorwaitsforenteronlywhenaloneonitsconsole)
         EXPECT_NE(term.screen().find(message), std::string::npos) << term.screen();
         EXPECT_EQ(term.screen().find("press Enter"), std::string::npos) << term.screen();
     }
+}
+
+// A Chinese UI language: the messages are Chinese on every code page, as
+// the labels are, since they too go to the console as UTF-16.
+TEST_F(wineconsole, errorsspeakchineseoneverycodepage)
+{
+    const std::string message = "wavestars: ./Alarm02.wav: 文件或目录不存在";
+    for (const std::string page : {"437", "936", "65001"}) {
+        SCOPED_TRACE("code page " + page);
+        const terminal term(dir, wine("cmd /c \"chcp " + page + " >NUL & wavestars.exe\"", "zh_CN.UTF-8"));
+        EXPECT_TRUE(term.waitfor([&] { return ended(term); })) << "waited although cmd shares the console";
+        EXPECT_EQ(term.status(), 1);
+        EXPECT_NE(term.screen().find(message), std::string::npos) << term.screen();
+    }
+    const terminal term(dir, wine("wavestars.exe", "zh_CN.UTF-8"));
+    ASSERT_TRUE(term.waitfor([&] { return term.screen().find("按回车键关闭此窗口") != std::string::npos; }))
+        << term.screen();
+    term.type("");
+    EXPECT_TRUE(term.waitfor([&] { return ended(term); })) << "Enter did not close it";
 }
 
 } // namespace

@@ -1,0 +1,162 @@
+// The program's messages in the user's language, end to end: the exact
+// line on standard error in each locale, in the locale's character set,
+// and standard output the same bytes in all of them.
+
+#include "expected.h"
+#include "runprogram.h"
+#include "wavebuilder.h"
+
+#include <gtest/gtest.h>
+
+#include <clocale>
+#include <cstdlib>
+#include <iconv.h>
+#include <stdexcept>
+#include <sys/stat.h>
+
+namespace {
+
+bool installed(const char *locale)
+{
+    const locale_t handle = newlocale(LC_ALL_MASK, locale, nullptr);
+    if (handle == nullptr)
+        return false;
+    freelocale(handle);
+    return true;
+}
+
+std::string togbk(const std::string &utf8)
+{
+    const iconv_t converter = iconv_open("GBK", "UTF-8");
+    if (converter == reinterpret_cast<iconv_t>(-1))
+        throw std::runtime_error("no GBK converter");
+    std::string in = utf8;
+    std::string out(in.size() * 2, '\0');
+    char *from = in.data();
+    char *to = out.data();
+    std::size_t left = in.size();
+    std::size_t room = out.size();
+    const bool ok = iconv(converter, &from, &left, &to, &room) != static_cast<std::size_t>(-1);
+    iconv_close(converter);
+    if (!ok)
+        throw std::runtime_error("not GBK: " + utf8);
+    out.resize(out.size() - room);
+    return out;
+}
+
+struct messagecase {
+    const char *name;
+    std::string file; // empty: no file at all
+    int status;
+    std::string english; // all of standard error
+    std::string chinese; // the same in UTF-8
+};
+
+void PrintTo(const messagecase &c, std::ostream *os)
+{
+    *os << c.name;
+}
+
+const std::string w = "wavestars: warning: ./Alarm02.wav: ";
+const std::string zw = "wavestars: 警告：./Alarm02.wav: ";
+
+std::vector<messagecase> messagecases()
+{
+    const std::string data = spacedsamples({0, 0}, 800);
+    std::string riffx = makewave(data);
+    riffx[3] = 'X';
+    return {
+        {"missing", "", 1, "wavestars: ./Alarm02.wav: No such file or directory\n",
+         "wavestars: ./Alarm02.wav: 文件或目录不存在\n"},
+        {"short", makewave("").substr(0, 10), 1, "wavestars: ./Alarm02.wav: file is 10 bytes, a WAVE header needs 44\n",
+         "wavestars: ./Alarm02.wav: 文件只有 10 字节，而 WAVE 文件头需要 44 字节\n"},
+        {"cutshort", withdatasize(makewave(data), 4000), 0,
+         w + "the header claims 4000 data bytes, the file holds 800 after byte 44; plotting those\n",
+         zw + "文件头声明数据有 4000 字节，但文件在第 44 字节之后只有 800 字节；按现有数据绘制\n"},
+        {"eightbit", makewave(data, {1, 8000, 8}), 0,
+         w + "the samples are 8-bit unsigned PCM, but each row reads two bytes as one signed 16-bit sample, so the "
+             "plot does not follow this file's waveform\n",
+         zw + "采样格式为 8 位无符号 PCM，但每一行都把两个字节当作一个 16 位有符号采样来读，因此绘出的图形并不是该"
+              "文件的波形\n"},
+        {"listchunk", riff(fmtchunk({2, 44100, 16}, 2) + chunk("LIST", "INFOtest") + chunk("data", data)), 0,
+         w + "not the canonical 44-byte WAVE header (bytes 36-39 hold \"\\x00\\x00LI\", expected \"data\"); its "
+             "samples are 16-bit PCM, 2 channels, 800 bytes from byte 62; the rows are read from byte 44 all the "
+             "same, and the values at fixed offsets may not mean what their labels say\n",
+         zw + "不是标准的 44 字节 WAVE 文件头（第 36-39 字节为“\\x00\\x00LI”，应为“data”）；采样为 16 位 PCM、2 "
+              "个声道，位于第 62 字节起的 800 字节；各行仍从第 44 字节起读取，固定偏移处的数值可能与其标签的含义不符"
+              "\n"},
+        {"riffx", riffx, 0,
+         w + "not the canonical 44-byte WAVE header (bytes 0-3 hold \"RIFX\", expected \"RIFF\"); it is not a RIFF "
+             "WAVE file, so where its samples lie is unknown; the rows are read from byte 44 all the same, and the "
+             "values at fixed offsets may not mean what their labels say\n",
+         zw + "不是标准的 44 字节 WAVE 文件头（第 0-3 字节为“RIFX”，应为“RIFF”）；它不是 RIFF WAVE "
+              "文件，无法确定采样数据的位置；各行仍从第 44 字节起读取，固定偏移处的数值可能与其标签的含义不符\n"},
+    };
+}
+
+class speaks : public testing::TestWithParam<messagecase> {
+  protected:
+    void SetUp() override
+    {
+        if (!runner().empty())
+            GTEST_SKIP() << "the locales are this machine's, not " << runner() << "'s";
+        for (const char *locale : {"zh_CN.UTF-8", "zh_CN.GBK"})
+            if (!installed(locale))
+                GTEST_SKIP() << locale << " is not installed: localedef -i zh_CN -f " << (locale + 6) << " " << locale;
+        if (!GetParam().file.empty())
+            dir.writewave(GetParam().file);
+    }
+    tempdir dir;
+};
+
+// LC_ALL, else LC_MESSAGES, else LANG names the language, and LC_CTYPE
+// (or LC_ALL, or LANG) the character set. A locale that is not installed,
+// or a character set without Chinese, leaves the messages in English.
+TEST_P(speaks, chineseinachineselocaleinitscharacterset)
+{
+    const std::string english = GetParam().english;
+    const std::string utf8 = GetParam().chinese;
+    const std::string gbk = togbk(utf8);
+    const struct {
+        std::vector<std::string> environment;
+        const std::string &err;
+    } rows[] = {
+        {{"LC_ALL=C.UTF-8"}, english},
+        {{"LC_ALL=zh_CN.UTF-8"}, utf8},
+        {{"LC_ALL=zh_CN.GBK"}, gbk},
+        {{"LC_ALL=", "LANG=C", "LC_MESSAGES=zh_CN.UTF-8", "LC_CTYPE=zh_CN.GBK"}, gbk},
+        {{"LC_ALL=", "LANG=C", "LC_MESSAGES=zh_CN.UTF-8", "LC_CTYPE="}, english}, // ASCII only
+        {{"LC_ALL=", "LANG=zh_TW.UTF-8", "LC_MESSAGES=", "LC_CTYPE="}, english},  // not installed
+    };
+    ASSERT_FALSE(installed("zh_TW.UTF-8")) << "the last row needs a Chinese locale that is not installed";
+    std::string out;
+    for (const auto &row : rows) {
+        SCOPED_TRACE(testing::PrintToString(row.environment));
+        const outcome result = runprogram(dir.path(), "0\n", row.environment);
+        EXPECT_EQ(result.status, GetParam().status);
+        EXPECT_EQ(result.err, row.err);
+        if (&row != rows) {
+            EXPECT_EQ(result.out, out) << "standard output differs from C.UTF-8's";
+        }
+        out = result.out;
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(messages, speaks, testing::ValuesIn(messagecases()),
+                         [](const auto &param) { return std::string(param.param.name); });
+
+// Wine takes the UI language and the ANSI code page (936, GBK, for zh_CN)
+// from the Unix locale.
+TEST(winelanguage, chineseingbkonafilewhentheuilanguageischinese)
+{
+    if (std::getenv("WAVESTARS_WINESERVER") == nullptr)
+        GTEST_SKIP() << "needs the Windows build under Wine: bash .ci/windows";
+    if (!installed("zh_CN.UTF-8"))
+        GTEST_SKIP() << "zh_CN.UTF-8 is not installed: localedef -i zh_CN -f UTF-8 zh_CN.UTF-8";
+    const tempdir dir;
+    const outcome result = runprogram(dir.path(), "", {"LC_ALL=zh_CN.UTF-8"});
+    EXPECT_EQ(result.status, 1);
+    EXPECT_EQ(result.err, togbk("wavestars: ./Alarm02.wav: 文件或目录不存在\n"));
+}
+
+} // namespace
