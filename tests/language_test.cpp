@@ -142,7 +142,7 @@ TEST_P(speaks, chineseinachineselocaleinitscharacterset)
     }
 }
 
-INSTANTIATE_TEST_SUITE_P(messages, speaks, testing::ValuesIn(messagecases()),
+INSTANTIATE_TEST_SUITE_P(languages, speaks, testing::ValuesIn(messagecases()),
                          [](const auto &param) { return std::string(param.param.name); });
 
 // Wine takes the UI language and the ANSI code page (936, GBK, for zh_CN)

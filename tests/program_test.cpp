@@ -223,7 +223,8 @@ std::int64_t statuskib(pid_t pid, const std::string &field)
 // Someone may leave the prompt open for hours, so the data block must be
 // gone by then. It was resident while the rows were drawn, so the peak
 // (VmHWM) holds it and the resident size at the prompt must be that much
-// less. 640 KiB, far past the size malloc maps on its own, is 1639 rows.
+// less: at least half of it, since the program's other pages vary by up to
+// 170 KiB between runs (a block kept shows as 0). 640 KiB, far past the size malloc maps on its own, is 1639 rows.
 TEST(program, letsgoofthedatablockbeforethewait)
 {
     if (sanitized)
@@ -237,7 +238,7 @@ TEST(program, letsgoofthedatablockbeforethewait)
     ASSERT_TRUE(run.waitforoutput(expected::prompt, 60s)) << "no prompt";
     const std::int64_t peak = statuskib(run.pid(), "VmHWM");
     const std::int64_t now = statuskib(run.pid(), "VmRSS");
-    EXPECT_GE(peak - now, blockkib * 3 / 4) << "resident " << now << " KiB at the prompt, " << peak << " KiB at most";
+    EXPECT_GE(peak - now, blockkib / 2) << "resident " << now << " KiB at the prompt, " << peak << " KiB at most";
     EXPECT_EQ(run.finish().status, 0);
 }
 
