@@ -6,52 +6,67 @@
 
 namespace {
 
-const char *const englishtexts[] = {
-    "No such file or directory",
-    "Permission denied",
-    "Not a directory",
-    "Too many levels of symbolic links",
-    "File name too long",
-    "Input/output error",
-    "cannot open",
-    "is a directory, expected a regular file",
-    "not a regular file",
-    "file is {1} bytes, a WAVE header needs {2}",
-    "cannot allocate {1} bytes for the data block",
-    "standard output: write error",
-    "press Enter to close this window",
-    "warning: {1}: {2}",
-    "the header claims {1} data bytes, the file holds {2} after byte 44; plotting those",
-    "the samples are {1}, but each row reads two bytes as one signed 16-bit sample, so the plot does not follow "
-    "this file's waveform",
-    "not the canonical 44-byte WAVE header ({1}); {2}; the rows are read from byte 44 all the same, and the values "
-    "at fixed offsets may not mean what their labels say",
-    "it is not a RIFF WAVE file, so where its samples lie is unknown",
-    "its samples are {1}, {2}, {3}",
-    "its samples are of no stated format (no fmt chunk found), {1}",
-    "but {1}",
-    "{1} bytes from byte {2}",
-    "{1} (its data chunk claims {2}; the file ends sooner)",
-    "{1} channel",
-    "{1} channels",
-    "there is no data chunk in the first {1} chunks",
-    "there is no data chunk before the end of the file",
-    "there is no data chunk before the chunk at byte {1}, which runs past the end of the file",
-    "bytes {1}-{2} hold \"{3}\", expected \"{4}\"",
-    "the fmt chunk is {1} bytes, expected {2}",
-    "{1}-bit {2}",
-    "{1}-bit unsigned PCM",
-    "{1}-bit float",
-    "float",
-    "{1}-bit A-law",
-    "A-law",
-    "{1}-bit mu-law",
-    "mu-law",
-    "{1}-bit format tag {2}",
-    "format tag {1}",
+struct englishtext {
+    msg id;
+    const char *text;
 };
-static_assert(sizeof englishtexts / sizeof englishtexts[0] == static_cast<std::size_t>(msg::count),
-              "one English text a message");
+
+constexpr englishtext englishtexts[] = {
+    {msg::nosuchfile, "No such file or directory"},
+    {msg::permissiondenied, "Permission denied"},
+    {msg::notadirectory, "Not a directory"},
+    {msg::toomanylinks, "Too many levels of symbolic links"},
+    {msg::nametoolong, "File name too long"},
+    {msg::ioerror, "Input/output error"},
+    {msg::cannotopen, "cannot open"},
+    {msg::isadirectory, "is a directory, expected a regular file"},
+    {msg::notregular, "not a regular file"},
+    {msg::tooshort, "file is {1} bytes, a WAVE header needs {2}"},
+    {msg::cannotallocate, "cannot allocate {1} bytes for the data block"},
+    {msg::writeerror, "standard output: write error"},
+    {msg::pressenter, "press Enter to close this window"},
+    {msg::warning, "warning: {1}: {2}"},
+    {msg::claimsmore, "the header claims {1} data bytes, the file holds {2} after byte 44; plotting those"},
+    {msg::notfollowed, "the samples are {1}, but each row reads two bytes as one signed 16-bit sample, so the plot "
+                       "does not follow this file's waveform"},
+    {msg::noncanonical, "not the canonical 44-byte WAVE header ({1}); {2}; the rows are read from byte 44 all the "
+                        "same, and the values at fixed offsets may not mean what their labels say"},
+    {msg::notriff, "it is not a RIFF WAVE file, so where its samples lie is unknown"},
+    {msg::samplesformat, "its samples are {1}, {2}, {3}"},
+    {msg::samplesnoformat, "its samples are of no stated format (no fmt chunk found), {1}"},
+    {msg::samplesbut, "but {1}"},
+    {msg::samplesat, "{1} bytes from byte {2}"},
+    {msg::endssooner, "{1} (its data chunk claims {2}; the file ends sooner)"},
+    {msg::onechannel, "{1} channel"},
+    {msg::channels, "{1} channels"},
+    {msg::nodatainfirst, "there is no data chunk in the first {1} chunks"},
+    {msg::nodatabeforeend, "there is no data chunk before the end of the file"},
+    {msg::nodatabeforechunk,
+     "there is no data chunk before the chunk at byte {1}, which runs past the end of the file"},
+    {msg::tagfault, "bytes {1}-{2} hold \"{3}\", expected \"{4}\""},
+    {msg::fmtsizefault, "the fmt chunk is {1} bytes, expected {2}"},
+    {msg::namedbits, "{1}-bit {2}"},
+    {msg::unsignedpcm, "{1}-bit unsigned PCM"},
+    {msg::floatbits, "{1}-bit float"},
+    {msg::floatname, "float"},
+    {msg::alawbits, "{1}-bit A-law"},
+    {msg::alawname, "A-law"},
+    {msg::mulawbits, "{1}-bit mu-law"},
+    {msg::mulawname, "mu-law"},
+    {msg::tagbits, "{1}-bit format tag {2}"},
+    {msg::tagname, "format tag {1}"},
+};
+
+// The table is read by index: one row a message, in the enum's order.
+constexpr bool inorder()
+{
+    std::size_t i = 0;
+    for (const auto &row : englishtexts)
+        if (static_cast<std::size_t>(row.id) != i++)
+            return false;
+    return i == static_cast<std::size_t>(msg::count);
+}
+static_assert(inorder(), "one English text a message, in the enum's order");
 
 std::string chosen; // the catalogue in use; empty for English
 
@@ -95,7 +110,7 @@ std::string alltexts(const std::string &locale)
 
 const char *english(msg id)
 {
-    return englishtexts[static_cast<std::size_t>(id)];
+    return englishtexts[static_cast<std::size_t>(id)].text;
 }
 
 std::string say(msg id, const std::vector<std::string> &args)

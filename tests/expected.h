@@ -4,6 +4,8 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <iconv.h>
+#include <stdexcept>
 #include <string>
 
 namespace expected {
@@ -54,6 +56,32 @@ inline std::size_t columns(const std::string &utf8)
             width += c < 0x80 ? 1 : 2;
     }
     return width;
+}
+
+struct noconverter : std::runtime_error {
+    noconverter() : std::runtime_error("no converter between these character sets") {}
+};
+
+// Text converted with the system's own tables (iconv), so that the
+// program's conversions are checked against another's. Throws noconverter
+// where the C library has none, as under qemu with a cross sysroot.
+inline std::string convert(const std::string &text, const char *from, const char *to)
+{
+    const iconv_t cd = iconv_open(to, from);
+    if (cd == reinterpret_cast<iconv_t>(-1)) // NOLINT(performance-no-int-to-ptr): iconv's own error value
+        throw noconverter();
+    std::string in = text;
+    std::string out(in.size() * 2, '\0');
+    char *src = in.data();
+    char *dst = out.data();
+    std::size_t srcleft = in.size();
+    std::size_t dstleft = out.size();
+    const std::size_t done = iconv(cd, &src, &srcleft, &dst, &dstleft);
+    iconv_close(cd);
+    if (done == static_cast<std::size_t>(-1))
+        throw std::runtime_error(std::string("not ") + from + ", or no place in " + to + ": " + text);
+    out.resize(out.size() - dstleft);
+    return out;
 }
 
 struct values {

@@ -10,8 +10,6 @@
 
 #include <clocale>
 #include <cstdlib>
-#include <iconv.h>
-#include <stdexcept>
 #include <sys/stat.h>
 
 namespace {
@@ -27,21 +25,7 @@ bool installed(const char *locale)
 
 std::string togbk(const std::string &utf8)
 {
-    const iconv_t converter = iconv_open("GBK", "UTF-8");
-    if (converter == reinterpret_cast<iconv_t>(-1))
-        throw std::runtime_error("no GBK converter");
-    std::string in = utf8;
-    std::string out(in.size() * 2, '\0');
-    char *from = in.data();
-    char *to = out.data();
-    std::size_t left = in.size();
-    std::size_t room = out.size();
-    const bool ok = iconv(converter, &from, &left, &to, &room) != static_cast<std::size_t>(-1);
-    iconv_close(converter);
-    if (!ok)
-        throw std::runtime_error("not GBK: " + utf8);
-    out.resize(out.size() - room);
-    return out;
+    return expected::convert(utf8, "UTF-8", "GBK");
 }
 
 struct messagecase {

@@ -37,8 +37,8 @@ std::string serverfolder()
     if (stat(prefix.c_str(), &info) != 0)
         return "";
     char name[64];
-    std::snprintf(name, sizeof name, "server-%llx-%llx", static_cast<unsigned long long>(info.st_dev),
-                  static_cast<unsigned long long>(info.st_ino));
+    (void)std::snprintf(name, sizeof name, "server-%llx-%llx", static_cast<unsigned long long>(info.st_dev),
+                        static_cast<unsigned long long>(info.st_ino));
     return name;
 }
 
