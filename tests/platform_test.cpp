@@ -83,6 +83,10 @@ class winerelay : public testing::Test {
     tempdir dir;
 };
 
+// A pause is one wait, or a few where one ends early and the rest is
+// waited for; a wait that returns at once makes hundreds a row, whatever
+// the machine's load, which a CPU share does not show as surely.
+
 // Before Windows 10 1803 each pause is a Sleep, which wakes only on the
 // system tick: the tick is 1 ms for the plot and nowhere else.
 TEST_F(winerelay, fallbacksleepsaftereveryrowwithafinertickaroundtheplotonly)
@@ -91,7 +95,8 @@ TEST_F(winerelay, fallbacksleepsaftereveryrowwithafinertickaroundtheplotonly)
         GTEST_SKIP() << "this build has the high-resolution timer";
     dir.writewave(makewave(std::string(std::size_t{rows} * 400, '\0')));
     const std::string shape = callshape(trace());
-    EXPECT_TRUE(std::regex_match(shape, std::regex("B(WS+){" + std::to_string(rows) + "}EW+"))) << shape.substr(0, 200);
+    EXPECT_TRUE(std::regex_match(shape, std::regex("B(WS{1,3}){" + std::to_string(rows) + "}EW+")))
+        << shape.substr(0, 200);
 }
 
 TEST_F(winerelay, precisetimerwaitsaftereveryrowandleavesthetickalone)
@@ -100,7 +105,8 @@ TEST_F(winerelay, precisetimerwaitsaftereveryrowandleavesthetickalone)
         GTEST_SKIP() << "this build refuses the high-resolution timer";
     dir.writewave(makewave(std::string(std::size_t{rows} * 400, '\0')));
     const std::string shape = callshape(trace());
-    EXPECT_TRUE(std::regex_match(shape, std::regex("(WT+){" + std::to_string(rows) + "}W+"))) << shape.substr(0, 200);
+    EXPECT_TRUE(std::regex_match(shape, std::regex("(WT{1,3}){" + std::to_string(rows) + "}W+")))
+        << shape.substr(0, 200);
 }
 
 // Lines of two programs that share a console must not cut into each other.
