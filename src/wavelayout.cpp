@@ -61,12 +61,6 @@ std::string hex4(std::uint16_t value)
 }
 
 // What the chunks say of the samples: their format and where they are.
-std::string wheresamples(const wavelayout &layout);
-
-} // namespace
-
-namespace {
-
 std::string wheresamples(const wavelayout &layout)
 {
     std::string where =
