@@ -1,5 +1,8 @@
 #pragma once
 
+// Every call into the operating system, behind plain functions: one file
+// for each system implements them (platform-posix.cpp, platform-win32.cpp).
+
 #include <chrono>
 #include <string>
 
@@ -17,9 +20,9 @@ class finetimer {
     bool raised_ = false;
 };
 
-// Blocks the calling thread until at least delay has passed on the steady
-// clock, without spinning.
-void pauseatleast(std::chrono::nanoseconds delay);
+// Blocks the calling thread for about left, without spinning. It may wake
+// early, so a caller that needs the whole of it checks the clock.
+void waitabout(std::chrono::nanoseconds left);
 
 // How the Chinese texts reach standard output.
 enum class textencoding {

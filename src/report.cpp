@@ -2,6 +2,8 @@
 
 #include "starrow.h"
 
+#include <chrono>
+
 namespace {
 
 constexpr double fullscale = 32768.0;
@@ -64,6 +66,15 @@ void printline(std::ostream &out, const text &label, number value, textencoding 
     puttext(out, label, encoding);
     out << value << '\n';
     out.flush();
+}
+
+// Blocks until at least delay has passed on the steady clock.
+void pauseatleast(std::chrono::nanoseconds delay)
+{
+    using clock = std::chrono::steady_clock;
+    const clock::time_point until = clock::now() + delay;
+    for (clock::time_point now = clock::now(); now < until; now = clock::now())
+        waitabout(until - now);
 }
 
 } // namespace

@@ -1,0 +1,172 @@
+// The platform layer on Windows: the console, the timer, the user's
+// language and code page, through the Windows API.
+
+#include "platform.h"
+
+#include <algorithm>
+#include <windows.h>
+// after windows.h, which it needs
+#include <timeapi.h>
+#ifndef CREATE_WAITABLE_TIMER_HIGH_RESOLUTION
+#define CREATE_WAITABLE_TIMER_HIGH_RESOLUTION 0x00000002 // Windows 10 1803 on; older MinGW headers lack it
+#endif
+
+namespace {
+
+// A timer that wakes within a fraction of a millisecond, made once; null
+// where the system refuses the flag (before Windows 10 1803).
+HANDLE precisetimer()
+{
+#ifdef WAVESTARS_REFUSE_PRECISE_TIMER
+    return nullptr; // a test build: the fallback must run under a test somewhere
+#else
+    static const HANDLE timer =
+        CreateWaitableTimerExW(nullptr, nullptr, CREATE_WAITABLE_TIMER_HIGH_RESOLUTION, TIMER_ALL_ACCESS);
+    return timer;
+#endif
+}
+
+bool isconsole(DWORD stdhandle)
+{
+    DWORD mode = 0;
+    return GetConsoleMode(GetStdHandle(stdhandle), &mode) != 0;
+}
+
+// UTF-8 as UTF-16; empty for text that is not UTF-8.
+std::wstring towide(const std::string &utf8)
+{
+    const int size = static_cast<int>(utf8.size());
+    const int length = MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, utf8.data(), size, nullptr, 0);
+    std::wstring wide(static_cast<std::size_t>(std::max(length, 0)), L'\0');
+    if (length <= 0 || MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, utf8.data(), size, wide.data(), length) == 0)
+        return L"";
+    return wide;
+}
+
+bool writeconsoleto(DWORD stdhandle, const std::string &utf8)
+{
+    const std::wstring wide = towide(utf8);
+    if (wide.empty())
+        return utf8.empty();
+    const HANDLE out = GetStdHandle(stdhandle);
+    for (std::size_t done = 0; done < wide.size();) {
+        DWORD written = 0;
+        if (WriteConsoleW(out, wide.data() + done, static_cast<DWORD>(wide.size() - done), &written, nullptr) == 0 ||
+            written == 0)
+            return false;
+        done += written;
+    }
+    return true;
+}
+
+// The text in the ANSI code page; false where a character has no place
+// there and would come out as '?'.
+bool toansi(const std::string &utf8, std::string &out)
+{
+    if (GetACP() == CP_UTF8) {
+        out = utf8;
+        return true;
+    }
+    const std::wstring wide = towide(utf8);
+    const int size = static_cast<int>(wide.size());
+    BOOL defaulted = FALSE;
+    const int length =
+        WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, wide.data(), size, nullptr, 0, nullptr, &defaulted);
+    if (length <= 0 || defaulted)
+        return utf8.empty();
+    out.assign(static_cast<std::size_t>(length), '\0');
+    return WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, wide.data(), size, out.data(), length, nullptr,
+                               &defaulted) == length &&
+           !defaulted;
+}
+
+// The runtime writes each line end as CR LF; so do these lines.
+std::string crlf(const std::string &text)
+{
+    std::string out;
+    for (const char c : text) {
+        if (c == '\n')
+            out += '\r';
+        out += c;
+    }
+    return out;
+}
+
+} // namespace
+
+// Sleep wakes on the system tick, 15.6 ms by default, which would stretch
+// every 5 ms pause threefold; only the fallback needs the finer tick.
+finetimer::finetimer() : raised_(precisetimer() == nullptr && timeBeginPeriod(1) == TIMERR_NOERROR) {}
+
+finetimer::~finetimer()
+{
+    if (raised_)
+        (void)timeEndPeriod(1);
+}
+
+void waitabout(std::chrono::nanoseconds left)
+{
+    // cppcheck-suppress knownConditionTrueFalse ; always null only in the build that refuses it
+    if (HANDLE timer = precisetimer()) {
+        LARGE_INTEGER due;
+        due.QuadPart = -((left.count() + 99) / 100); // negative: relative, in 100 ns units
+        if (SetWaitableTimer(timer, &due, 0, nullptr, nullptr, FALSE) != 0 &&
+            WaitForSingleObject(timer, INFINITE) == WAIT_OBJECT_0)
+            return;
+    }
+    // Sleep takes whole milliseconds, and Sleep(0) returns at once.
+    const auto ms = std::chrono::ceil<std::chrono::milliseconds>(left).count();
+    Sleep(static_cast<DWORD>(std::clamp<long long>(ms, 1, 60000)));
+}
+
+textencoding stdoutencoding()
+{
+    return isconsole(STD_OUTPUT_HANDLE) ? textencoding::console : textencoding::gbk;
+}
+
+bool writeconsole(const std::string &utf8)
+{
+    return writeconsoleto(STD_OUTPUT_HANDLE, utf8);
+}
+
+std::string messagelocale()
+{
+    wchar_t name[LOCALE_NAME_MAX_LENGTH];
+    if (LCIDToLocaleName(MAKELCID(GetUserDefaultUILanguage(), SORT_DEFAULT), name, LOCALE_NAME_MAX_LENGTH, 0) == 0)
+        return "";
+    std::string ascii;
+    for (const wchar_t *c = name; *c != L'\0'; ++c)
+        ascii += static_cast<char>(*c & 0x7F); // such as "zh-CN": ASCII letters and a hyphen
+    return ascii;
+}
+
+bool errorcanshow(const std::string &utf8)
+{
+    std::string ignored;
+    return isconsole(STD_ERROR_HANDLE) || toansi(utf8, ignored);
+}
+
+bool writeerror(const std::string &utf8)
+{
+    if (isconsole(STD_ERROR_HANDLE))
+        return writeconsoleto(STD_ERROR_HANDLE, crlf(utf8));
+    std::string bytes;
+    if (!toansi(utf8, bytes))
+        bytes = utf8;
+    bytes = crlf(bytes);
+    const HANDLE err = GetStdHandle(STD_ERROR_HANDLE);
+    for (std::size_t done = 0; done < bytes.size();) {
+        DWORD written = 0;
+        if (WriteFile(err, bytes.data() + done, static_cast<DWORD>(bytes.size() - done), &written, nullptr) == 0 ||
+            written == 0)
+            return false;
+        done += written;
+    }
+    return true;
+}
+
+bool ownsconsole()
+{
+    DWORD ids[2];
+    return GetConsoleProcessList(ids, 2) == 1 && isconsole(STD_INPUT_HANDLE) && isconsole(STD_ERROR_HANDLE);
+}
