@@ -5,10 +5,8 @@
 
 #include <algorithm>
 #include <cerrno>
-#include <climits>
 #include <clocale>
-#include <cstring>
-#include <cwchar>
+#include <iconv.h>
 #include <langinfo.h>
 #include <thread>
 #include <unistd.h>
@@ -18,59 +16,42 @@
 
 namespace {
 
-// The code points of UTF-8 text; false if it is not UTF-8.
-bool decodeutf8(const std::string &utf8, std::u32string &points)
+// The character set of the user's locale (LC_CTYPE), such as "GBK" for
+// zh_CN.GBK; "" where that locale is not set up.
+std::string usercharset()
 {
-    for (std::size_t i = 0; i < utf8.size();) {
-        const auto lead = static_cast<unsigned char>(utf8[i]);
-        const std::size_t length = lead < 0x80         ? 1
-                                   : lead >> 5 == 0x6  ? 2
-                                   : lead >> 4 == 0xE  ? 3
-                                   : lead >> 3 == 0x1E ? 4
-                                                       : 0;
-        if (length == 0 || i + length > utf8.size())
-            return false;
-        char32_t point = length == 1 ? lead : lead & (0x7Fu >> length);
-        for (std::size_t k = 1; k < length; ++k) {
-            const auto next = static_cast<unsigned char>(utf8[i + k]);
-            if (next >> 6 != 0x2)
-                return false;
-            point = point << 6 | (next & 0x3Fu);
-        }
-        points += point;
-        i += length;
-    }
-    return true;
+    const char *found = std::setlocale(LC_CTYPE, "");
+    const std::string name = found != nullptr ? nl_langinfo(CODESET) : "";
+    (void)std::setlocale(LC_CTYPE, "C"); // nothing else in the program changes with it
+    return name;
 }
 
-// The text in the character set of the user's locale (LC_CTYPE), such as
-// GBK bytes for zh_CN.GBK; false where a character has no place there.
+// The text in the character set of the user's locale; false where a
+// character has no place there (iconv then stops at it).
 bool tousercharset(const std::string &utf8, std::string &out)
 {
     if (std::all_of(utf8.begin(), utf8.end(), [](char c) { return static_cast<unsigned char>(c) < 0x80; })) {
         out = utf8; // the same in every character set this program meets
         return true;
     }
-    if (std::setlocale(LC_CTYPE, "") == nullptr)
-        return false;
-    bool ok = true;
-    std::u32string points;
-    if (std::strcmp(nl_langinfo(CODESET), "UTF-8") == 0) {
+    const std::string charset = usercharset();
+    if (charset == "UTF-8") {
         out = utf8;
-    } else if ((ok = decodeutf8(utf8, points))) {
-        out.clear();
-        std::mbstate_t state{};
-        char bytes[MB_LEN_MAX];
-        for (const char32_t point : points) {
-            const std::size_t length = std::wcrtomb(bytes, static_cast<wchar_t>(point), &state);
-            if (length == static_cast<std::size_t>(-1)) {
-                ok = false;
-                break;
-            }
-            out.append(bytes, length);
-        }
+        return true;
     }
-    (void)std::setlocale(LC_CTYPE, "C"); // nothing else in the program changes with it
+    const iconv_t converter = charset.empty() ? reinterpret_cast<iconv_t>(-1) : iconv_open(charset.c_str(), "UTF-8");
+    if (converter == reinterpret_cast<iconv_t>(-1))
+        return false;
+    std::string in = utf8;
+    out.assign(4 * utf8.size(), '\0'); // four bytes a character at most, and each takes a byte of UTF-8 or more
+    char *from = in.data();
+    char *to = out.data();
+    std::size_t fromleft = in.size();
+    std::size_t toleft = out.size();
+    const bool ok = iconv(converter, &from, &fromleft, &to, &toleft) != static_cast<std::size_t>(-1) &&
+                    iconv(converter, nullptr, nullptr, &to, &toleft) != static_cast<std::size_t>(-1);
+    (void)iconv_close(converter);
+    out.resize(out.size() - toleft);
     return ok;
 }
 
@@ -101,12 +82,7 @@ textencoding stdoutencoding()
 {
     if (isatty(STDOUT_FILENO) == 0)
         return textencoding::gbk;
-    // Ask the user's locale, then put the C locale back so that nothing
-    // else in the program changes with it.
-    const char *found = std::setlocale(LC_CTYPE, "");
-    const bool utf8 = found != nullptr && std::strcmp(nl_langinfo(CODESET), "UTF-8") == 0;
-    (void)std::setlocale(LC_CTYPE, "C");
-    return utf8 ? textencoding::utf8 : textencoding::gbk;
+    return usercharset() == "UTF-8" ? textencoding::utf8 : textencoding::gbk;
 }
 
 bool writeconsole(const std::string & /*utf8*/)
