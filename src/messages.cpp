@@ -25,6 +25,7 @@ constexpr englishtext englishtexts[] = {
     {msg::cannotallocate, "cannot allocate {1} bytes for the data block"},
     {msg::writeerror, "standard output: write error"},
     {msg::pressenter, "press Enter to close this window"},
+    {msg::narrowscreen, "warning: rows wrapped: the plot needs {1} columns, the screen has {2}"},
     {msg::warning, "warning: {1}: {2}"},
     {msg::claimsmore, "the header claims {1} data bytes, the file holds {2} after byte 44; plotting those"},
     {msg::notfollowed, "the samples are {1}, but each row reads two bytes as one signed 16-bit sample, so the plot "

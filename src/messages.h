@@ -23,6 +23,8 @@ enum class msg {
     // the run cannot go on, or waits to be read
     writeerror,
     pressenter,
+    // the plot is wider than the screen
+    narrowscreen,
     // warnings about the file
     warning,
     claimsmore,

@@ -8,6 +8,7 @@
 #include <clocale>
 #include <iconv.h>
 #include <langinfo.h>
+#include <sys/ioctl.h>
 #include <thread>
 #include <unistd.h>
 #ifdef __linux__
@@ -93,6 +94,22 @@ bool writeconsole(const std::string & /*utf8*/)
 bool ownsconsole()
 {
     return false; // a terminal outlives the program
+}
+
+screeninfo stdoutscreen()
+{
+    // An xterm-like terminal holds a row as wide as itself on one line: the
+    // cursor waits in the last column until the next character comes.
+    screeninfo screen;
+    winsize size{};
+    if (isatty(STDOUT_FILENO) != 0 && ioctl(STDOUT_FILENO, TIOCGWINSZ, &size) == 0)
+        screen.columns = size.ws_col;
+    return screen;
+}
+
+bool widenconsole(std::int64_t /*columns*/)
+{
+    return false; // a terminal's size is its own
 }
 
 std::string messagelocale()

@@ -4,6 +4,8 @@
 #include "platform.h"
 
 #include <algorithm>
+#include <climits>
+#include <cwchar>
 #include <windows.h>
 // after windows.h, which it needs
 #include <timeapi.h>
@@ -80,6 +82,17 @@ bool toansi(const std::string &utf8, std::string &out)
            !defaulted;
 }
 
+// A window that shows the console's buffer. Windows Terminal's console
+// window (PseudoConsoleWindow) and Wine's in a terminal are hidden: the
+// terminal wraps at its own width, whatever the buffer's.
+bool classicwindow()
+{
+    const HWND window = GetConsoleWindow();
+    wchar_t name[32] = L"";
+    return window != nullptr && IsWindowVisible(window) != 0 && GetClassNameW(window, name, 32) > 0 &&
+           std::wcscmp(name, L"PseudoConsoleWindow") != 0;
+}
+
 // The runtime writes each line end as CR LF; so do these lines.
 std::string crlf(const std::string &text)
 {
@@ -127,6 +140,38 @@ textencoding stdoutencoding()
 bool writeconsole(const std::string &utf8)
 {
     return writeconsoleto(STD_OUTPUT_HANDLE, utf8);
+}
+
+screeninfo stdoutscreen()
+{
+    screeninfo screen;
+    CONSOLE_SCREEN_BUFFER_INFO info;
+    if (GetConsoleScreenBufferInfo(GetStdHandle(STD_OUTPUT_HANDLE), &info) == 0)
+        return screen;
+    screen.columns = info.dwSize.X;
+    screen.wrapmargin = 1;
+    screen.owned = ownsconsole();
+    screen.classic = classicwindow();
+    return screen;
+}
+
+bool widenconsole(std::int64_t columns)
+{
+    const HANDLE out = GetStdHandle(STD_OUTPUT_HANDLE);
+    CONSOLE_SCREEN_BUFFER_INFO info;
+    if (columns > SHRT_MAX || GetConsoleScreenBufferInfo(out, &info) == 0)
+        return false;
+    const auto width = static_cast<SHORT>(columns);
+    if (info.dwSize.X < width && SetConsoleScreenBufferSize(out, COORD{width, info.dwSize.Y}) == 0)
+        return false;
+    // The window may stay narrower than the buffer, with a scroll bar, where
+    // the display is too small; the rows still do not wrap.
+    const SHORT shown = std::min(width, GetLargestConsoleWindowSize(out).X);
+    if (shown > info.srWindow.Right - info.srWindow.Left + 1) {
+        const SMALL_RECT window = {0, info.srWindow.Top, static_cast<SHORT>(shown - 1), info.srWindow.Bottom};
+        (void)SetConsoleWindowInfo(out, TRUE, &window);
+    }
+    return GetConsoleScreenBufferInfo(out, &info) != 0 && info.dwSize.X >= width;
 }
 
 std::string messagelocale()

@@ -4,6 +4,7 @@
 // for each system implements them (platform-posix.cpp, platform-win32.cpp).
 
 #include <chrono>
+#include <cstdint>
 #include <string>
 
 // While one exists, short pauses wake close to their deadline. Create it
@@ -41,6 +42,24 @@ bool writeconsole(const std::string &utf8);
 // and standard error, as when it is double-clicked: its window closes as
 // soon as it exits, so an error must wait to be read.
 bool ownsconsole();
+
+// The terminal or console that standard output shows.
+struct screeninfo {
+    std::int64_t columns = 0; // its width; 0 where unknown, or for a pipe or a file
+    // Columns a row takes beyond its characters: a Windows console moves to
+    // the next line on writing its last column, so the line end that
+    // follows a row as wide as the screen leaves an empty line.
+    std::int64_t wrapmargin = 0;
+    bool owned = false;   // the program is alone on it (ownsconsole)
+    bool classic = false; // a console window, which shows a wider buffer
+};
+
+screeninfo stdoutscreen();
+
+// Makes the console behind standard output at least columns wide, keeping
+// its height, and its window as wide as the display allows up to that.
+// Never narrows either. True if the buffer is then wide enough.
+bool widenconsole(std::int64_t columns);
 
 // Names the user's language for messages, such as "zh_CN.UTF-8" (the
 // locale of LC_MESSAGES) or "zh-CN" (the Windows UI language); "" where

@@ -2,6 +2,7 @@
 
 #include "starrow.h"
 
+#include <algorithm>
 #include <chrono>
 
 namespace {
@@ -93,6 +94,28 @@ std::int32_t plotwave(const std::vector<unsigned char> &block, std::ostream &out
         ++rowcount;
     }
     return rowcount;
+}
+
+std::int64_t widestrow(const std::vector<unsigned char> &block)
+{
+    std::int64_t widest = 0;
+    for (std::uint64_t pos = 0; pos < block.size(); pos += samplestride)
+        widest = std::max(widest, rowwidth(barvalue(readsample(block, pos))));
+    return widest;
+}
+
+std::int64_t columnsneeded(const screeninfo &screen, std::int64_t width)
+{
+    return width + screen.wrapmargin;
+}
+
+fitting fitscreen(const screeninfo &screen, std::int64_t needed, bool (*widen)(std::int64_t columns))
+{
+    if (screen.columns == 0 || needed <= screen.columns)
+        return fitting::fits;
+    if (screen.owned && screen.classic && widen(needed))
+        return fitting::widened;
+    return fitting::warn;
 }
 
 void printsummary(const waveinfo &info, std::int32_t rowcount, std::ostream &out, textencoding encoding)

@@ -54,3 +54,16 @@ void printstar2(double x, std::ostream &out)
     out.put('\n');
     out.flush();
 }
+
+std::int64_t rowwidth(double x)
+{
+    const std::int32_t n = truncatebar(x);
+    if (n < 0 && n > numberlimit)
+        return axiscolumn;
+    if (n >= 0)
+        return axiscolumn + 1 + n; // the axis mark, or the space in its column and n stars
+    std::int64_t width = 1;        // the minus sign
+    for (std::int64_t rest = n; rest != 0; rest /= 10)
+        ++width;
+    return width;
+}

@@ -129,8 +129,15 @@ int main()
     if (fault.empty() && block.size() < info.datasize)
         warn(say(msg::claimsmore, {std::to_string(info.datasize), std::to_string(block.size())}));
 
+    // Known before the first row, told after the last, where it stays on
+    // screen beside the summary while the program waits.
+    const screeninfo screen = stdoutscreen();
+    const std::int64_t needed = columnsneeded(screen, widestrow(block));
+    const bool wraps = fitscreen(screen, needed, widenconsole) == fitting::warn;
     const std::int32_t rowcount = plot(block);
     in.close();
+    if (wraps)
+        tell(say(msg::narrowscreen, {std::to_string(needed), std::to_string(screen.columns)}));
 
     const textencoding encoding = stdoutencoding();
     printsummary(info, rowcount, std::cout, encoding);
