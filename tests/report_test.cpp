@@ -147,4 +147,84 @@ TEST(printsummary, utf8valuesstartincolumnfourteen)
     EXPECT_EQ(count, 7);
 }
 
+// The widest row over the same samples the plot draws, and none between.
+TEST(widestrow, isthewidestrowoftheplot)
+{
+    const struct {
+        std::vector<std::int16_t> samples;
+        std::int64_t widest;
+    } cases[] = {
+        {{}, 0},
+        {{0, 0}, 51},
+        {{-16383, -327}, 51},      // 49 stars left is 50 columns; the axis 51
+        {{-32768, -16384}, 4},     // -100 and -50 as numbers
+        {{0, 32767, -32768}, 150}, // 99 stars
+        {{328, 655, 656}, 53},     // 1, 1 and 2 stars
+    };
+    for (const auto &c : cases) {
+        const std::string block = spacedsamples(c.samples, c.samples.size() * 400);
+        EXPECT_EQ(widestrow(bytes(block)), c.widest) << testing::PrintToString(c.samples);
+    }
+    // A wide sample between the picked ones is not drawn, so it does not count.
+    std::string block = spacedsamples({0, 0}, 800);
+    block[2] = '\xFF';
+    block[3] = '\x7F';
+    EXPECT_EQ(widestrow(bytes(block)), 51);
+}
+
+// What the plot does about a screen narrower than its widest row, before
+// the first row.
+TEST(fitscreen, widensonlyaconsolewindowitownselsewarnswhererowswouldwrap)
+{
+    static bool took = false;
+    static std::vector<std::int64_t> widenedto;
+    const auto widen = [](std::int64_t columns) {
+        widenedto.push_back(columns);
+        return took;
+    };
+    const struct {
+        std::int64_t columns;
+        bool owned;
+        bool classic;
+        bool widentakes;
+        std::int64_t needed;
+        fitting outcome;
+    } cases[] = {
+        {0, true, true, true, 151, fitting::fits}, // width unknown, or a pipe or a file
+        {80, false, false, false, 51, fitting::fits},
+        {150, false, false, false, 150, fitting::fits}, // exactly as wide
+        {149, false, false, false, 150, fitting::warn}, // one column short
+        {80, false, false, false, 150, fitting::warn},  // a terminal
+        {120, true, true, true, 151, fitting::widened}, // a console window of its own
+        {120, true, true, false, 151, fitting::warn},   // widening did not take
+        {120, false, true, true, 151, fitting::warn},   // a console window shared with a shell
+        {120, true, false, true, 151, fitting::warn},   // Windows Terminal, or Wine in a terminal
+        {151, true, true, true, 151, fitting::fits},    // wide enough already
+    };
+    for (const auto &c : cases) {
+        screeninfo screen;
+        screen.columns = c.columns;
+        screen.owned = c.owned;
+        screen.classic = c.classic;
+        took = c.widentakes;
+        widenedto.clear();
+        const std::string name = std::to_string(c.columns) + (c.owned ? " owned" : "") + (c.classic ? " classic" : "") +
+                                 " needs " + std::to_string(c.needed);
+        EXPECT_EQ(fitscreen(screen, c.needed, widen), c.outcome) << name;
+        const bool mayresize = c.owned && c.classic && c.needed > c.columns && c.columns != 0;
+        EXPECT_EQ(widenedto, mayresize ? std::vector<std::int64_t>{c.needed} : std::vector<std::int64_t>{}) << name;
+    }
+}
+
+// A Windows console moves to the next line on writing its last column; a
+// terminal waits for the next character.
+TEST(columnsneeded, addsthescreenswrapmargin)
+{
+    screeninfo terminal;
+    screeninfo console;
+    console.wrapmargin = 1;
+    EXPECT_EQ(columnsneeded(terminal, 150), 150);
+    EXPECT_EQ(columnsneeded(console, 150), 151);
+}
+
 } // namespace

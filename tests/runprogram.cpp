@@ -5,15 +5,18 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <fcntl.h>
 #include <filesystem>
 #include <fstream>
 #include <poll.h>
+#include <pty.h>
 #include <sstream>
 #include <stdexcept>
 #include <sys/resource.h>
 #include <sys/socket.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
+#include <termios.h>
 #include <thread>
 #include <unistd.h>
 #include <vector>
@@ -76,9 +79,9 @@ void closefd(int &fd)
     fd = -1;
 }
 
-[[noreturn]] void startchild(const std::string &dir, int in[2], int out[2], int err[2], inputmode inmode,
-                             outputmode outmode, std::uint64_t addresslimit,
-                             const std::vector<std::string> &environment)
+// Runs the program in dir, in place of this process, with environment
+// added to this one's.
+[[noreturn]] void execprogram(const std::string &dir, const std::vector<std::string> &environment)
 {
     // English messages, whatever the locale of whoever runs the tests.
     if (setenv("LC_ALL", "C.UTF-8", 1) != 0)
@@ -89,6 +92,23 @@ void closefd(int &fd)
             setenv(setting.substr(0, equals).c_str(), setting.c_str() + equals + 1, 1) != 0)
             _exit(124);
     }
+    if (chdir(dir.c_str()) != 0)
+        _exit(126);
+    const std::vector<std::string> args = commandline();
+    std::vector<char *> argv;
+    argv.reserve(args.size() + 1);
+    for (const std::string &a : args)
+        argv.push_back(const_cast<char *>(a.c_str()));
+    argv.push_back(nullptr);
+    (void)signal(SIGPIPE, SIG_DFL);
+    execv(argv[0], argv.data());
+    _exit(127);
+}
+
+[[noreturn]] void startchild(const std::string &dir, int in[2], int out[2], int err[2], inputmode inmode,
+                             outputmode outmode, std::uint64_t addresslimit,
+                             const std::vector<std::string> &environment)
+{
     if (addresslimit != 0) {
         const rlimit limit = {addresslimit, addresslimit};
         if (setrlimit(RLIMIT_AS, &limit) != 0)
@@ -107,17 +127,7 @@ void closefd(int &fd)
         for (int i = 0; i < 2; ++i)
             if (p[i] > 2)
                 close(p[i]);
-    if (chdir(dir.c_str()) != 0)
-        _exit(126);
-    const std::vector<std::string> args = commandline();
-    std::vector<char *> argv;
-    argv.reserve(args.size() + 1);
-    for (const std::string &a : args)
-        argv.push_back(const_cast<char *>(a.c_str()));
-    argv.push_back(nullptr);
-    (void)signal(SIGPIPE, SIG_DFL);
-    execv(argv[0], argv.data());
-    _exit(127);
+    execprogram(dir, environment);
 }
 
 // With WAVESTARS_CRLF set the program is a Windows build, whose runtime
@@ -320,4 +330,44 @@ outcome runprogram(const std::string &dir, const std::string &input, const std::
     if (!input.empty())
         run.send(input);
     return run.finish();
+}
+
+outcome runonterminal(const std::string &dir, unsigned short columns, const std::vector<std::string> &environment)
+{
+    termios mode{};
+    cfmakeraw(&mode); // the bytes as the program writes them: no CR added, no echo
+    winsize size{};
+    size.ws_row = 50;
+    size.ws_col = columns;
+    int terminal = -1;
+    const auto start = std::chrono::steady_clock::now();
+    const pid_t pid = forkpty(&terminal, nullptr, &mode, &size);
+    check(pid >= 0, "forkpty");
+    if (pid == 0) {
+        const int nothing = open("/dev/null", O_RDONLY);
+        if (nothing < 0 || dup2(nothing, 0) < 0)
+            _exit(124);
+        execprogram(dir, environment);
+    }
+    outcome result;
+    const auto deadline = start + std::chrono::seconds(30);
+    for (;;) {
+        pollfd ready = {terminal, POLLIN, 0};
+        if (std::chrono::steady_clock::now() > deadline || poll(&ready, 1, 100) < 0)
+            break;
+        char buffer[65536];
+        const ssize_t got = (ready.revents & (POLLIN | POLLHUP)) != 0 ? read(terminal, buffer, sizeof buffer) : 0;
+        if (got < 0 && errno != EINTR)
+            break; // EIO: every writer has closed the terminal
+        if (got > 0)
+            result.out.append(buffer, static_cast<std::size_t>(got));
+    }
+    close(terminal);
+    kill(pid, SIGKILL); // only where the program outlived the deadline
+    int status = 0;
+    check(waitpid(pid, &status, 0) == pid, "waitpid");
+    result.elapsed = std::chrono::steady_clock::now() - start;
+    result.exited = WIFEXITED(status);
+    result.status = WIFEXITED(status) ? WEXITSTATUS(status) : WTERMSIG(status);
+    return result;
 }

@@ -95,3 +95,8 @@ class program {
 // Runs the program in dir with input on its standard input, to the end.
 outcome runprogram(const std::string &dir, const std::string &input = "",
                    const std::vector<std::string> &environment = {});
+
+// Runs the program in dir on a new pseudo-terminal columns wide, which is
+// its standard output and standard error both, with its input at its end.
+// out holds what the terminal received, in order, byte for byte.
+outcome runonterminal(const std::string &dir, unsigned short columns, const std::vector<std::string> &environment = {});

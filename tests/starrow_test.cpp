@@ -64,4 +64,27 @@ TEST(printstar2, flushesafterthelineend)
     }
 }
 
+struct widthcase {
+    double x;
+    std::int64_t width;
+};
+
+class rowwidths : public testing::TestWithParam<widthcase> {};
+
+// The width of a row is what printstar2 writes before the line end.
+TEST_P(rowwidths, givesthecolumnsoftherowprintstar2writes)
+{
+    std::ostringstream out;
+    printstar2(GetParam().x, out);
+    EXPECT_EQ(rowwidth(GetParam().x), GetParam().width) << "x = " << GetParam().x;
+    EXPECT_EQ(rowwidth(GetParam().x), static_cast<std::int64_t>(out.str().size()) - 1) << "x = " << GetParam().x;
+}
+
+INSTANTIATE_TEST_SUITE_P(everyshapeandboundary, rowwidths,
+                         testing::Values(widthcase{0.0, 51}, widthcase{0.99, 51}, widthcase{-0.99, 51},
+                                         widthcase{1.0, 52}, widthcase{99.99, 150}, widthcase{-1.0, 50},
+                                         widthcase{-49.99, 50}, widthcase{-50.0, 3}, widthcase{-99.99, 3},
+                                         widthcase{-100.0, 4}, widthcase{nan, 51}, widthcase{-inf, 11},
+                                         widthcase{3000000.5, 3000051}));
+
 } // namespace

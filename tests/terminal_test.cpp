@@ -58,7 +58,7 @@ std::string crlf(const std::string &text)
 // to the file status.
 class terminal {
   public:
-    terminal(const tempdir &dir, const std::string &command)
+    terminal(const tempdir &dir, const std::string &command, int columns = 220)
         : tmux_("tmux -f /dev/null -L wavestars-test-" + std::to_string(getpid()) + " "), raw_(dir.path() + "/raw"),
           status_(dir.path() + "/status")
     {
@@ -68,7 +68,9 @@ class terminal {
             "read go; cd " + shellquote(dir.path()) + " && " + command + "; echo $? > " + shellquote(status_);
         (void)std::remove(status_.c_str()); // a status from an earlier run in the same folder
         int created = -1;
-        shell(tmux_ + "new-session -d -s run -x 220 -y 50 " + shellquote("sh -c " + shellquote(script)), &created);
+        shell(tmux_ + "new-session -d -s run -x " + std::to_string(columns) + " -y 50 " +
+                  shellquote("sh -c " + shellquote(script)),
+              &created);
         started_ = created == 0;
         shell(tmux_ + "set-option -t run remain-on-exit on"); // keeps the last screen to read
         shell(tmux_ + "pipe-pane -t run -o " + shellquote("cat > " + shellquote(raw_)));
@@ -80,6 +82,8 @@ class terminal {
 
     bool started() const { return started_; }
     std::string screen() const { return shell(tmux_ + "capture-pane -p -J -S - -t run"); }
+    // The screen's lines as shown, a wrapped line as two.
+    std::string lines() const { return shell(tmux_ + "capture-pane -p -S - -t run"); }
     std::string raw() const
     {
         std::ifstream in(raw_, std::ios::binary);
@@ -119,6 +123,15 @@ std::string inlocale(const std::string &locale)
 {
     const std::string loader = runner().empty() ? "" : shellquote(runner()) + " ";
     return "env LC_ALL=" + locale + " LANG=" + locale + " " + loader + shellquote(WAVESTARS_EXE);
+}
+
+bool installed(const char *locale)
+{
+    const locale_t handle = newlocale(LC_ALL_MASK, locale, nullptr);
+    if (handle == nullptr)
+        return false;
+    freelocale(handle);
+    return true;
 }
 
 const char *const utf8prompt = "出现的数字代表星星的数量，输入任意值结束程序";
@@ -178,16 +191,56 @@ TEST_F(realterminal, clocalewritesthegbkbytesunchanged)
 
 TEST_F(realterminal, chineselocaleshowsachineseerror)
 {
-    const locale_t chinese = newlocale(LC_ALL_MASK, "zh_CN.UTF-8", nullptr);
-    if (chinese == nullptr)
+    if (!installed("zh_CN.UTF-8"))
         GTEST_SKIP() << "zh_CN.UTF-8 is not installed: localedef -i zh_CN -f UTF-8 zh_CN.UTF-8";
-    freelocale(chinese);
     std::filesystem::remove(dir.path() + "/Alarm02.wav");
     const terminal term(dir, inlocale("zh_CN.UTF-8"));
     ASSERT_TRUE(term.started());
     ASSERT_TRUE(term.waitfor([&] { return term.status() != -1; })) << term.screen();
     EXPECT_EQ(term.status(), 1);
     EXPECT_NE(term.screen().find("wavestars: ./Alarm02.wav: 文件或目录不存在\n"), std::string::npos) << term.screen();
+}
+
+// A plot whose widest row is 150 columns: 99 stars right of the axis.
+std::string loudwave()
+{
+    return makewave(spacedsamples({0, 32767, -16000, 32767, 0}, 5 * 400));
+}
+
+std::string fullrow()
+{
+    return std::string(51, ' ') + std::string(99, '*') + "\n";
+}
+
+TEST_F(realterminal, narrowpanewarnsinchineseafterthelastrow)
+{
+    if (!installed("zh_CN.UTF-8"))
+        GTEST_SKIP() << "zh_CN.UTF-8 is not installed: localedef -i zh_CN -f UTF-8 zh_CN.UTF-8";
+    dir.writewave(loudwave());
+    const terminal term(dir, inlocale("zh_CN.UTF-8"), 100);
+    ASSERT_TRUE(term.started());
+    ASSERT_TRUE(term.waitfor([&] { return term.screen().find(utf8prompt) != std::string::npos; })) << term.screen();
+    const std::string warning = "wavestars: 警告：波形图需要 150 列宽，屏幕只有 100 列，较宽的行已折行\n";
+    EXPECT_NE(term.screen().find(std::string(50, ' ') + "|\n" + warning + utf8labels[0]), std::string::npos)
+        << term.screen();
+    term.type("1");
+    EXPECT_TRUE(term.waitfor([&] { return !term.running(); })) << "the program did not end";
+}
+
+// A terminal holds a row as wide as itself on one line: the cursor waits
+// in the last column, and the line end moves it down once.
+TEST_F(realterminal, rowaswideasthepanetakesonelineandnowarning)
+{
+    dir.writewave(loudwave());
+    const terminal term(dir, inlocale("C.UTF-8"), 150);
+    ASSERT_TRUE(term.started());
+    ASSERT_TRUE(term.waitfor([&] { return term.screen().find(utf8prompt) != std::string::npos; })) << term.screen();
+    const std::string row = fullrow();
+    EXPECT_NE(term.lines().find(row + std::string(2, ' ') + std::string(48, '*') + "\n" + row), std::string::npos)
+        << term.lines();
+    EXPECT_EQ(term.screen().find("warning"), std::string::npos) << term.screen();
+    term.type("1");
+    EXPECT_TRUE(term.waitfor([&] { return !term.running(); })) << "the program did not end";
 }
 
 std::string env(const char *name)
@@ -295,6 +348,40 @@ TEST_F(wineconsole, errorsspeakchineseoneverycodepage)
         << term.screen();
     term.type("");
     EXPECT_TRUE(term.waitfor([&] { return ended(term); })) << "Enter did not close it";
+}
+
+// Wine's console in a terminal wraps at the terminal's width, whatever its
+// buffer's, so the program warns and leaves it alone. Like a Windows
+// console, it moves to the next line on writing the last column: a row as
+// wide as the pane leaves an empty line after it, so 150 columns are one
+// too few for the widest row.
+TEST_F(wineconsole, terminalconsolewarnswhereawidestrowwouldwrapandneveraddsemptylines)
+{
+    dir.writewave(loudwave());
+    const struct {
+        int columns;
+        bool warns;
+    } cases[] = {{100, true}, {150, true}, {151, false}, {220, false}};
+    for (const auto &c : cases) {
+        SCOPED_TRACE(std::to_string(c.columns) + " columns");
+        const terminal term(dir, wine("wavestars.exe"), c.columns);
+        ASSERT_TRUE(term.waitfor([&] { return term.screen().find(utf8prompt) != std::string::npos; })) << term.screen();
+        const std::string warning = "wavestars: warning: rows wrapped: the plot needs 151 columns, the screen has " +
+                                    std::to_string(c.columns) + "\n";
+        const std::string screen = term.screen();
+        EXPECT_EQ(screen.find(warning) != std::string::npos, c.warns) << screen;
+        if (c.warns) {
+            EXPECT_NE(screen.find(std::string(50, ' ') + "|\n" + warning + utf8labels[0]), std::string::npos) << screen;
+        } else {
+            const std::string row = fullrow();
+            EXPECT_NE(term.lines().find(row + std::string(2, ' ') + std::string(48, '*') + "\n" + row),
+                      std::string::npos)
+                << term.lines();
+        }
+        term.type("1");
+        EXPECT_TRUE(term.waitfor([&] { return ended(term); })) << "the program did not end";
+        EXPECT_EQ(term.status(), 0);
+    }
 }
 
 } // namespace
