@@ -8,11 +8,15 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <cstdlib>
+#include <filesystem>
 #include <fstream>
+#include <memory>
 #include <regex>
 #include <sstream>
 #include <sys/wait.h>
+#include <thread>
 
 namespace {
 
@@ -115,6 +119,143 @@ TEST_F(winerelay, writesanerrorlineinonewrite)
     for (const char *locale : {"C.UTF-8", "zh_CN.UTF-8"}) {
         SCOPED_TRACE(locale);
         EXPECT_EQ(callshape(trace(locale, 1)), "W") << "no file: one line on standard error and nothing else";
+    }
+}
+
+// The Windows build in a console window of its own, as when double-clicked:
+// wineconsole under Xvfb, in a prefix of its own. The window's text cannot
+// be read from here, so the relay trace tells what the program asked of
+// the console; the program is stopped at its wait for a value.
+class winewindow : public testing::Test {
+  public:
+    static void SetUpTestSuite()
+    {
+        if (env("WAVESTARS_WINESERVER").empty() || std::system("command -v xvfb-run >/dev/null") != 0)
+            return;
+        prefix = std::make_unique<tempdir>();
+        // The first console window of a new prefix is slow to come up.
+        const std::string warmup = wine() + "wineboot --init >/dev/null 2>&1; " + inprefix() + "'" +
+                                   env("WAVESTARS_WINESERVER") + "' -w; " + inprefix() + "xvfb-run -a '" + runner() +
+                                   "' wineconsole cmd /c exit >/dev/null 2>&1";
+        (void)std::system(warmup.c_str()); // NOLINT(cert-env33-c)
+    }
+    static void TearDownTestSuite()
+    {
+        if (prefix)
+            stopwine();
+        prefix.reset();
+    }
+
+  protected:
+    void SetUp() override
+    {
+        if (!prefix)
+            GTEST_SKIP() << "needs xvfb-run and the Windows build under Wine: bash .ci/windows";
+        std::filesystem::copy_file(env("WAVESTARS_EXE"), dir.path() + "/wavestars.exe");
+    }
+
+    static std::string inprefix() { return "env WINEPREFIX='" + prefix->path() + "' "; }
+    static std::string wine() { return inprefix() + "WINEDEBUG=-all '" + runner() + "' "; }
+    // Ends every Wine process of the prefix, the console window included.
+    static void stopwine()
+    {
+        (void)std::system((inprefix() + "'" + env("WAVESTARS_WINESERVER") + "' -k").c_str()); // NOLINT(cert-env33-c)
+    }
+
+    // The console calls of one run in a new console window, up to the
+    // program's wait for a value; the program's thread is the one that
+    // asks who shares its console.
+    std::string consolecalls(const std::string &command) const
+    {
+        const std::string trace = dir.path() + "/trace";
+        const std::string finished = dir.path() + "/finished";
+        std::filesystem::remove(trace); // an earlier run's
+        std::filesystem::remove(finished);
+        const std::string run =
+            "(cd '" + dir.path() + "' && " + inprefix() + "WINEDEBUG=+relay xvfb-run -a '" + runner() +
+            "' wineconsole " + command +
+            " 2>&1 >/dev/null | grep --line-buffered -E "
+            "'Console(ScreenBufferSize|WindowInfo|ProcessList)|WriteConsoleW|KERNEL32.ReadFile' >'" +
+            trace + "'; touch '" + finished + "') &";
+        EXPECT_EQ(std::system(run.c_str()), 0); // NOLINT(cert-env33-c)
+        std::string calls;
+        const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(60);
+        while (std::chrono::steady_clock::now() < deadline) {
+            calls = threadcalls(readfile(trace));
+            if (calls.find("KERNEL32.ReadFile(") != std::string::npos)
+                break;
+            std::this_thread::sleep_for(std::chrono::milliseconds(100));
+        }
+        stopwine();
+        while (!std::filesystem::exists(finished) &&
+               std::chrono::steady_clock::now() < deadline + std::chrono::seconds(30))
+            std::this_thread::sleep_for(std::chrono::milliseconds(100));
+        EXPECT_NE(calls.find("KERNEL32.ReadFile("), std::string::npos) << "never reached its wait:\n" << calls;
+        return calls;
+    }
+
+    // The lines of the thread that called GetConsoleProcessList, from there on.
+    static std::string threadcalls(const std::string &trace)
+    {
+        const std::size_t first = trace.find("Call KERNEL32.GetConsoleProcessList(");
+        if (first == std::string::npos)
+            return "";
+        const std::size_t start = trace.rfind('\n', first) + 1;
+        const std::string thread = trace.substr(start, first - start);
+        std::istringstream lines(trace.substr(start));
+        std::string calls;
+        for (std::string line; std::getline(lines, line);)
+            if (line.compare(0, thread.size(), thread) == 0)
+                calls += line.substr(thread.size()) + "\n";
+        return calls;
+    }
+
+    static std::unique_ptr<tempdir> prefix;
+    tempdir dir;
+};
+
+std::unique_ptr<tempdir> winewindow::prefix;
+
+// The warning on standard error: one write of its whole line, CR LF included.
+std::string warningwrite(int columns)
+{
+    const std::string warning = "wavestars: warning: rows wrapped: the plot needs 151 columns, the screen has " +
+                                std::to_string(columns) + "\r\n";
+    char count[16];
+    (void)std::snprintf(count, sizeof count, ",%08zx,", warning.size());
+    return count;
+}
+
+TEST_F(winewindow, widensawindowofitsowntothewidestrowandkeepsitsheight)
+{
+    dir.writewave(makewave(spacedsamples({0, 32767, -16000, 0}, 4 * 400)));
+    const std::string calls = consolecalls("wavestars.exe");
+    // A new console is 80 columns by 150 lines: the buffer becomes 151 by 150.
+    EXPECT_TRUE(
+        std::regex_search(calls, std::regex("Call KERNEL32.SetConsoleScreenBufferSize\\([0-9a-f]+,00960097\\)")))
+        << calls;
+    EXPECT_NE(calls.find("Ret  KERNEL32.SetConsoleScreenBufferSize() retval=00000001"), std::string::npos) << calls;
+    EXPECT_NE(calls.find("Ret  KERNEL32.SetConsoleWindowInfo() retval=00000001"), std::string::npos) << calls;
+    EXPECT_EQ(calls.find(warningwrite(80)), std::string::npos) << "warned although widened:\n" << calls;
+}
+
+TEST_F(winewindow, leavesaconsoleitsharesoronethatfitsaloneandwarnsonlywherearowwraps)
+{
+    const struct {
+        const char *command;
+        std::vector<std::int16_t> samples;
+        bool warns;
+    } cases[] = {
+        {"cmd /c wavestars.exe", {0, 32767, -16000, 0}, true}, // the shell's console
+        {"wavestars.exe", {0, 9000, -16000, 0}, false},        // 27 stars: 78 columns and the margin fit in 80
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.command);
+        dir.writewave(makewave(spacedsamples(c.samples, c.samples.size() * 400)));
+        const std::string calls = consolecalls(c.command);
+        EXPECT_EQ(calls.find("SetConsoleScreenBufferSize"), std::string::npos) << calls;
+        EXPECT_EQ(calls.find("SetConsoleWindowInfo"), std::string::npos) << calls;
+        EXPECT_EQ(calls.find(warningwrite(80)) != std::string::npos, c.warns) << calls;
     }
 }
 
