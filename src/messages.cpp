@@ -2,6 +2,7 @@
 
 #include "catalogue.h"
 
+#include <algorithm>
 #include <cstring>
 
 namespace {
@@ -97,6 +98,25 @@ std::string languagepart(const std::string &name)
     return name.substr(0, name.find('_'));
 }
 
+// The catalogue a place reads: Hong Kong and Macau write Traditional
+// Chinese as Taiwan does, Singapore Simplified as the mainland does. A
+// script, as Windows may name it ("zh-Hant-HK"), says more than a place.
+std::string catalogueof(const std::string &name)
+{
+    static const struct {
+        const char *name;
+        const char *catalogue;
+    } alike[] = {{"zh_HK", "zh_TW"}, {"zh_MO", "zh_TW"}, {"zh_SG", "zh_CN"}};
+    if (name.rfind("zh_Hant", 0) == 0)
+        return "zh_TW";
+    if (name.rfind("zh_Hans", 0) == 0)
+        return "zh_CN";
+    for (const auto &a : alike)
+        if (name == a.name)
+            return a.catalogue;
+    return name;
+}
+
 // All of a catalogue's texts, to ask once whether they can be shown.
 std::string alltexts(const std::string &locale)
 {
@@ -132,20 +152,29 @@ std::string say(msg id, const std::vector<std::string> &args)
     return out;
 }
 
-// A catalogue named for the same language and country wins over one for the
-// same language elsewhere: zh_SG speaks zh_CN's Chinese if there is no zh_SG.
+// The catalogue named for the place comes first, then the others of the
+// same language: zh_TW's Traditional Chinese in a Big5 locale, else
+// zh_CN's Simplified where the character set holds only that, else English.
 void chooselanguage(const std::string &locale, bool (*canshow)(const std::string &))
 {
     chosen.clear();
-    const std::string name = normalised(locale);
-    std::string best;
-    for (std::size_t i = 0; i < translationcount; ++i) {
-        const std::string candidate = translations[i].locale;
-        if (candidate == name || (best.empty() && !name.empty() && languagepart(candidate) == languagepart(name)))
-            best = candidate;
-    }
-    if (!best.empty() && canshow(alltexts(best)))
-        chosen = best;
+    const std::string name = catalogueof(normalised(locale));
+    std::vector<std::string> candidates;
+    const auto add = [&](const std::string &candidate) {
+        if (std::find(candidates.begin(), candidates.end(), candidate) == candidates.end())
+            candidates.push_back(candidate);
+    };
+    for (std::size_t i = 0; i < translationcount; ++i)
+        if (translations[i].locale == name)
+            add(name);
+    for (std::size_t i = 0; i < translationcount; ++i)
+        if (!name.empty() && languagepart(translations[i].locale) == languagepart(name))
+            add(translations[i].locale);
+    for (const std::string &candidate : candidates)
+        if (canshow(alltexts(candidate))) {
+            chosen = candidate;
+            return;
+        }
 }
 
 std::string language()

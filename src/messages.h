@@ -64,8 +64,9 @@ const char *english(msg id);
 // args[1] of {2}, and so on.
 std::string say(msg id, const std::vector<std::string> &args = {});
 
-// Speaks the catalogue that fits locale ("zh_CN.UTF-8", "zh_SG", "zh-CN"),
-// if standard error can show all of it (canshow), else English.
+// Speaks the catalogue that fits locale ("zh_CN.UTF-8", "zh_HK", "zh-TW",
+// "zh-Hant-HK"), or else another of its language, the first that standard
+// error can show all of (canshow); else English.
 void chooselanguage(const std::string &locale, bool (*canshow)(const std::string &));
 
 // The chosen catalogue's name, or "" for English.

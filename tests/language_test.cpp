@@ -32,8 +32,9 @@ struct messagecase {
     const char *name;
     std::string file; // empty: no file at all
     int status;
-    std::string english; // all of standard error
-    std::string chinese; // the same in UTF-8
+    std::string english;     // all of standard error
+    std::string chinese;     // the same in UTF-8
+    std::string traditional; // the same in Traditional Chinese, in UTF-8
 };
 
 void PrintTo(const messagecase &c, std::ostream *os)
@@ -43,6 +44,7 @@ void PrintTo(const messagecase &c, std::ostream *os)
 
 const std::string w = "wavestars: warning: ./Alarm02.wav: ";
 const std::string zw = "wavestars: 警告：./Alarm02.wav: ";
+const std::string tw = "wavestars: 警告：./Alarm02.wav：";
 
 std::vector<messagecase> messagecases()
 {
@@ -51,30 +53,42 @@ std::vector<messagecase> messagecases()
     riffx[3] = 'X';
     return {
         {"missing", "", 1, "wavestars: ./Alarm02.wav: No such file or directory\n",
-         "wavestars: ./Alarm02.wav: 文件或目录不存在\n"},
+         "wavestars: ./Alarm02.wav: 文件或目录不存在\n", "wavestars: ./Alarm02.wav: 沒有此一檔案或目錄\n"},
         {"short", makewave("").substr(0, 10), 1, "wavestars: ./Alarm02.wav: file is 10 bytes, a WAVE header needs 44\n",
-         "wavestars: ./Alarm02.wav: 文件只有 10 字节，而 WAVE 文件头需要 44 字节\n"},
+         "wavestars: ./Alarm02.wav: 文件只有 10 字节，而 WAVE 文件头需要 44 字节\n",
+         "wavestars: ./Alarm02.wav: 檔案只有 10 位元組，而 WAVE 檔頭需要 44 位元組\n"},
         {"cutshort", withdatasize(makewave(data), 4000), 0,
          w + "the header claims 4000 data bytes, the file holds 800 after byte 44; plotting those\n",
-         zw + "文件头声明数据有 4000 字节，但文件在第 44 字节之后只有 800 字节；按现有数据绘制\n"},
+         zw + "文件头声明数据有 4000 字节，但文件在第 44 字节之后只有 800 字节；按现有数据绘制\n",
+         tw + "檔頭宣告資料有 4000 位元組，但檔案在第 44 位元組之後只有 800 位元組；依現有資料繪製\n"},
         {"eightbit", makewave(data, {1, 8000, 8}), 0,
          w + "the samples are 8-bit unsigned PCM, but each row reads two bytes as one signed 16-bit sample, so the "
              "plot does not follow this file's waveform\n",
          zw + "采样格式为 8 位无符号 PCM，但每一行都把两个字节当作一个 16 位有符号采样来读，因此绘出的图形并不是该"
-              "文件的波形\n"},
+              "文件的波形\n",
+         tw +
+             "樣本格式為 8 位元無號 PCM，但每一列都把兩個位元組當作一個 16 位元有號樣本讀取，因此繪出的圖形並不是此檔案"
+             "的波形\n"},
         {"listchunk", riff(fmtchunk({2, 44100, 16}, 2) + chunk("LIST", "INFOtest") + chunk("data", data)), 0,
          w + "not the canonical 44-byte WAVE header (bytes 36-39 hold \"\\x00\\x00LI\", expected \"data\"); its "
              "samples are 16-bit PCM, 2 channels, 800 bytes from byte 62; the rows are read from byte 44 all the "
              "same, and the values at fixed offsets may not mean what their labels say\n",
          zw + "不是标准的 44 字节 WAVE 文件头（第 36-39 字节为“\\x00\\x00LI”，应为“data”）；采样为 16 位 PCM、2 "
               "个声道，位于第 62 字节起的 800 字节；各行仍从第 44 字节起读取，固定偏移处的数值可能与其标签的含义不符"
-              "\n"},
+              "\n",
+         tw +
+             "不是標準的 44 位元組 WAVE 檔頭（第 36-39 位元組為「\\x00\\x00LI」，應為「data」）；樣本為 16 位元 PCM、2 "
+             "個聲道，位於第 62 位元組起的 800 位元組；各列仍從第 44 "
+             "位元組起讀取，固定位移處的數值可能與其標籤的含義不符"
+             "\n"},
         {"riffx", riffx, 0,
          w + "not the canonical 44-byte WAVE header (bytes 0-3 hold \"RIFX\", expected \"RIFF\"); it is not a RIFF "
              "WAVE file, so where its samples lie is unknown; the rows are read from byte 44 all the same, and the "
              "values at fixed offsets may not mean what their labels say\n",
          zw + "不是标准的 44 字节 WAVE 文件头（第 0-3 字节为“RIFX”，应为“RIFF”）；它不是 RIFF WAVE "
-              "文件，无法确定采样数据的位置；各行仍从第 44 字节起读取，固定偏移处的数值可能与其标签的含义不符\n"},
+              "文件，无法确定采样数据的位置；各行仍从第 44 字节起读取，固定偏移处的数值可能与其标签的含义不符\n",
+         tw + "不是標準的 44 位元組 WAVE 檔頭（第 0-3 位元組為「RIFX」，應為「RIFF」）；它不是 RIFF WAVE "
+              "檔案，無法確定樣本資料的位置；各列仍從第 44 位元組起讀取，固定位移處的數值可能與其標籤的含義不符\n"},
     };
 }
 
@@ -84,9 +98,11 @@ class speaks : public testing::TestWithParam<messagecase> {
     {
         if (!runner().empty())
             GTEST_SKIP() << "the locales are this machine's, not " << runner() << "'s";
-        for (const char *locale : {"zh_CN.UTF-8", "zh_CN.GBK"})
-            if (!installed(locale))
-                GTEST_SKIP() << locale << " is not installed: localedef -i zh_CN -f " << (locale + 6) << " " << locale;
+        for (const std::string locale : {"zh_CN.UTF-8", "zh_CN.GBK", "zh_SG.UTF-8", "zh_TW.UTF-8", "zh_TW.BIG5",
+                                         "zh_HK.UTF-8", "zh_HK.BIG5-HKSCS"})
+            if (!installed(locale.c_str()))
+                GTEST_SKIP() << locale << " is not installed: localedef -i " << locale.substr(0, 5) << " -f "
+                             << locale.substr(6) << " " << locale;
         if (!GetParam().file.empty())
             dir.writewave(GetParam().file);
     }
@@ -101,6 +117,9 @@ TEST_P(speaks, chineseinachineselocaleinitscharacterset)
     const std::string english = GetParam().english;
     const std::string utf8 = GetParam().chinese;
     const std::string gbk = togbk(utf8);
+    const std::string traditional = GetParam().traditional;
+    const std::string big5 = expected::convert(traditional, "UTF-8", "BIG5");
+    const std::string hkscs = expected::convert(traditional, "UTF-8", "BIG5-HKSCS");
     const struct {
         std::vector<std::string> environment;
         const std::string &err;
@@ -108,6 +127,11 @@ TEST_P(speaks, chineseinachineselocaleinitscharacterset)
         {{"LC_ALL=C.UTF-8"}, english},
         {{"LC_ALL=zh_CN.UTF-8"}, utf8},
         {{"LC_ALL=zh_CN.GBK"}, gbk},
+        {{"LC_ALL=zh_SG.UTF-8"}, utf8},
+        {{"LC_ALL=zh_TW.UTF-8"}, traditional},
+        {{"LC_ALL=zh_TW.BIG5"}, big5},
+        {{"LC_ALL=zh_HK.UTF-8"}, traditional},
+        {{"LC_ALL=zh_HK.BIG5-HKSCS"}, hkscs},
         {{"LC_ALL=", "LANG=C", "LC_MESSAGES=zh_CN.UTF-8", "LC_CTYPE=zh_CN.GBK"}, gbk},
         {{"LC_ALL=", "LANG=C", "LC_MESSAGES=zh_CN.UTF-8", "LC_CTYPE="}, english}, // ASCII only
         {{"LC_ALL=", "LANG=zh_MO.UTF-8", "LC_MESSAGES=", "LC_CTYPE="}, english},  // not installed

@@ -2,9 +2,14 @@
 
 #include "catalogue.h"
 #include "expected.h"
+#include "runprogram.h"
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
 #include <regex>
 #include <set>
 
@@ -46,6 +51,18 @@ bool never(const std::string & /*text*/)
     return false;
 }
 
+// Character sets that hold one of the two scripts only, as Big5 holds no
+// Simplified characters.
+bool notraditional(const std::string &text)
+{
+    return text.find("檔案") == std::string::npos;
+}
+
+bool nosimplified(const std::string &text)
+{
+    return text.find("文件") == std::string::npos;
+}
+
 class messages : public testing::Test {
   protected:
     void TearDown() override { chooselanguage("C", always); }
@@ -53,7 +70,8 @@ class messages : public testing::Test {
 
 TEST_F(messages, everycatalogueholdseverymessagewiththesameslots)
 {
-    ASSERT_TRUE(catalogues().count("zh_CN")) << "no Chinese catalogue was built in";
+    for (const char *chinese : {"zh_CN", "zh_TW"})
+        ASSERT_TRUE(catalogues().count(chinese)) << "no " << chinese << " catalogue was built in";
     for (const std::string &locale : catalogues())
         for (int i = 0; i < static_cast<int>(msg::count); ++i) {
             const auto id = static_cast<msg>(i);
@@ -75,16 +93,21 @@ TEST_F(messages, nocatalogueholdsatextthattheprogramdoesnothave)
     }
 }
 
-// Standard error may be in GBK: every Chinese text must have a place there.
-TEST_F(messages, everychinesetextconvertstogbk)
+// Standard error may be in GBK, and in Big5 for Traditional Chinese: every
+// text must have a place in its character set.
+TEST_F(messages, everytexthasaplaceinitscharacterset)
 {
     try {
         (void)expected::convert("", "UTF-8", "GBK");
+        (void)expected::convert("", "UTF-8", "BIG5");
     } catch (const expected::noconverter &) {
-        GTEST_SKIP() << "this C library has no GBK converter";
+        GTEST_SKIP() << "this C library has no GBK or Big5 converter";
     }
-    for (std::size_t i = 0; i < translationcount; ++i)
-        EXPECT_NO_THROW((void)expected::convert(translations[i].text, "UTF-8", "GBK"));
+    for (std::size_t i = 0; i < translationcount; ++i) {
+        const char *charset = std::string(translations[i].locale) == "zh_TW" ? "BIG5" : "GBK";
+        EXPECT_NO_THROW((void)expected::convert(translations[i].text, "UTF-8", charset))
+            << translations[i].locale << ": " << translations[i].text;
+    }
 }
 
 TEST_F(messages, fillstheslotsinthechosenlanguage)
@@ -115,9 +138,75 @@ INSTANTIATE_TEST_SUITE_P(
     locales, chooses,
     testing::Values(localecase{"zh_CN.UTF-8", always, "zh_CN"}, localecase{"zh_CN.GBK", always, "zh_CN"},
                     localecase{"zh_CN", always, "zh_CN"}, localecase{"zh-CN", always, "zh_CN"}, // Windows
-                    localecase{"zh_SG.UTF-8", always, "zh_CN"}, localecase{"zh_TW.UTF-8@latin", always, "zh_CN"},
-                    localecase{"zh_CN.UTF-8", never, ""}, // standard error cannot show it
+                    localecase{"zh_SG.UTF-8", always, "zh_CN"}, localecase{"zh-SG", always, "zh_CN"},
+                    localecase{"zh-Hans-HK", always, "zh_CN"}, localecase{"zh_TW.UTF-8", always, "zh_TW"},
+                    localecase{"zh_TW.BIG5", always, "zh_TW"}, localecase{"zh_TW.UTF-8@latin", always, "zh_TW"},
+                    localecase{"zh_HK.BIG5-HKSCS", always, "zh_TW"}, localecase{"zh_MO.UTF-8", always, "zh_TW"},
+                    localecase{"zh-TW", always, "zh_TW"}, localecase{"zh-HK", always, "zh_TW"},
+                    localecase{"zh-MO", always, "zh_TW"}, localecase{"zh-Hant-SG", always, "zh_TW"},
+                    localecase{"zh-Hant", always, "zh_TW"}, localecase{"zh", always, "zh_CN"},
+                    // the other Chinese where the character set holds only that, else English
+                    localecase{"zh_TW.UTF-8", notraditional, "zh_CN"}, localecase{"zh_CN.UTF-8", nosimplified, "zh_TW"},
+                    localecase{"zh_HK.UTF-8", never, ""}, localecase{"zh_CN.UTF-8", never, ""},
                     localecase{"C", always, ""}, localecase{"POSIX", always, ""}, localecase{"", always, ""},
                     localecase{"en_US.UTF-8", always, ""}, localecase{"zu_ZA.UTF-8", always, ""}));
+
+} // namespace
+
+namespace {
+
+// The build's reader of po/*.po, on a catalogue as gettext's tools write it.
+class cataloguereader : public testing::Test {
+  protected:
+    // Runs the reader on one catalogue; its exit status, and the table or
+    // the error it wrote in *output.
+    int read(const std::string &po, std::string *output) const
+    {
+        std::filesystem::create_directories(dir.path() + "/po");
+        std::ofstream(dir.path() + "/po/xx_YY.po") << po;
+        const std::string command = std::string("'") + WAVESTARS_CMAKE + "' -DPODIR='" + dir.path() +
+                                    "/po' -DOUTPUT='" + dir.path() + "/out.cpp' -P '" + WAVESTARS_CATALOGUE_SCRIPT +
+                                    "' >'" + dir.path() + "/log' 2>&1";
+        const int status = std::system(command.c_str()); // NOLINT(cert-env33-c): cmake is a command
+        std::ifstream in(dir.path() + (status == 0 ? "/out.cpp" : "/log"));
+        *output = std::string(std::istreambuf_iterator<char>(in), {});
+        return status;
+    }
+    tempdir dir;
+};
+
+// Each byte as the table writes it.
+std::string escaped(const std::string &text)
+{
+    std::string out;
+    char byte[5];
+    for (const char c : text) {
+        (void)std::snprintf(byte, sizeof byte, "\\x%02x", static_cast<unsigned char>(c));
+        out += byte;
+    }
+    return out;
+}
+
+TEST_F(cataloguereader, joinsstringssplitoverlinesandreadstheirescapes)
+{
+    std::string table;
+    ASSERT_EQ(read("msgid \"\"\nmsgstr \"\"\n\"Language: xx_YY\\n\"\n\n"
+                   "# a translator's comment\n#, c-format\nmsgid \"\"\n\"first \"\n\"second\"\n"
+                   "msgstr \"\"\n\"eins \"\n\"zwei \\\"drei\\\" \\\\ vier\"\n",
+                   &table),
+              0)
+        << table;
+    EXPECT_NE(table.find(escaped("first second")), std::string::npos) << table;
+    EXPECT_NE(table.find(escaped("eins zwei \"drei\" \\ vier")), std::string::npos) << table;
+}
+
+TEST_F(cataloguereader, stopsthebuildatalineitcannotread)
+{
+    std::string log;
+    EXPECT_NE(read("msgctxt \"menu\"\nmsgid \"open\"\nmsgstr \"offen\"\n", &log), 0);
+    EXPECT_NE(log.find("xx_YY.po:1: cannot read this line"), std::string::npos) << log;
+    EXPECT_NE(read("msgid \"open\"\nmsgstr \"\\u00f6ffnen\"\n", &log), 0);
+    EXPECT_NE(log.find("xx_YY.po:1: an escape"), std::string::npos) << log;
+}
 
 } // namespace
