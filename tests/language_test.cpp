@@ -153,18 +153,31 @@ TEST_P(speaks, chineseinachineselocaleinitscharacterset)
 INSTANTIATE_TEST_SUITE_P(languages, speaks, testing::ValuesIn(messagecases()),
                          [](const auto &param) { return std::string(param.param.name); });
 
-// Wine takes the UI language and the ANSI code page (936, GBK, for zh_CN)
-// from the Unix locale.
-TEST(winelanguage, chineseingbkonafilewhentheuilanguageischinese)
+// Wine takes the UI language and the ANSI code page from the Unix locale:
+// zh-CN and 936 (GBK) for zh_CN, zh-TW or zh-HK and 950 (Big5) for zh_TW and
+// zh_HK.
+TEST(winelanguage, chineseinthecodepageonafilewhentheuilanguageischinese)
 {
     if (std::getenv("WAVESTARS_WINESERVER") == nullptr)
         GTEST_SKIP() << "needs the Windows build under Wine: bash .ci/windows";
-    if (!installed("zh_CN.UTF-8"))
-        GTEST_SKIP() << "zh_CN.UTF-8 is not installed: localedef -i zh_CN -f UTF-8 zh_CN.UTF-8";
+    const struct {
+        const char *locale;
+        const char *charset;
+        std::string text;
+    } cases[] = {
+        {"zh_CN.UTF-8", "GBK", "wavestars: ./Alarm02.wav: 文件或目录不存在\n"},
+        {"zh_TW.UTF-8", "BIG5", "wavestars: ./Alarm02.wav: 沒有此一檔案或目錄\n"},
+        {"zh_HK.UTF-8", "BIG5", "wavestars: ./Alarm02.wav: 沒有此一檔案或目錄\n"},
+    };
     const tempdir dir;
-    const outcome result = runprogram(dir.path(), "", {"LC_ALL=zh_CN.UTF-8"});
-    EXPECT_EQ(result.status, 1);
-    EXPECT_EQ(result.err, togbk("wavestars: ./Alarm02.wav: 文件或目录不存在\n"));
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.locale);
+        if (!installed(c.locale))
+            GTEST_SKIP() << c.locale << " is not installed";
+        const outcome result = runprogram(dir.path(), "", {std::string("LC_ALL=") + c.locale});
+        EXPECT_EQ(result.status, 1);
+        EXPECT_EQ(result.err, expected::convert(c.text, "UTF-8", c.charset));
+    }
 }
 
 } // namespace

@@ -262,7 +262,7 @@ class wineconsole : public testing::Test {
         // Started here, else Wine starts it inside the first pane, where it swallows keystrokes.
         shell(wine("explorer.exe /desktop") + " >/dev/null 2>&1 &");
         // The first switch to each code page in a new prefix is slow.
-        shell(wine("cmd /c \"chcp 437 >NUL & chcp 936 >NUL & chcp 65001 >NUL\""));
+        shell(wine("cmd /c \"chcp 437 >NUL & chcp 936 >NUL & chcp 950 >NUL & chcp 65001 >NUL\""));
     }
     static void TearDownTestSuite()
     {
@@ -332,22 +332,34 @@ TEST_F(wineconsole, errorwaitsforenteronlywhenaloneonitsconsole)
 }
 
 // A Chinese UI language: the messages are Chinese on every code page, as
-// the labels are, since they too go to the console as UTF-16.
+// the labels are, since they too go to the console as UTF-16; Traditional
+// for Taiwan, even where the console's code page is GBK's.
 TEST_F(wineconsole, errorsspeakchineseoneverycodepage)
 {
-    const std::string message = "wavestars: ./Alarm02.wav: 文件或目录不存在";
-    for (const std::string page : {"437", "936", "65001"}) {
-        SCOPED_TRACE("code page " + page);
-        const terminal term(dir, wine("cmd /c \"chcp " + page + " >NUL & wavestars.exe\"", "zh_CN.UTF-8"));
-        EXPECT_TRUE(term.waitfor([&] { return ended(term); })) << "waited although cmd shares the console";
-        EXPECT_EQ(term.status(), 1);
-        EXPECT_NE(term.screen().find(message), std::string::npos) << term.screen();
+    const struct {
+        const char *locale;
+        std::string message;
+        std::string pressenter;
+    } languages[] = {
+        {"zh_CN.UTF-8", "wavestars: ./Alarm02.wav: 文件或目录不存在", "按回车键关闭此窗口"},
+        {"zh_TW.UTF-8", "wavestars: ./Alarm02.wav: 沒有此一檔案或目錄", "按 Enter 鍵關閉此視窗"},
+    };
+    for (const auto &l : languages)
+        for (const std::string page : {"437", "936", "950", "65001"}) {
+            SCOPED_TRACE(std::string(l.locale) + ", code page " + page);
+            const terminal term(dir, wine("cmd /c \"chcp " + page + " >NUL & wavestars.exe\"", l.locale));
+            EXPECT_TRUE(term.waitfor([&] { return ended(term); })) << "waited although cmd shares the console";
+            EXPECT_EQ(term.status(), 1);
+            EXPECT_NE(term.screen().find(l.message), std::string::npos) << term.screen();
+        }
+    for (const auto &l : languages) {
+        SCOPED_TRACE(l.locale);
+        const terminal term(dir, wine("wavestars.exe", l.locale));
+        ASSERT_TRUE(term.waitfor([&] { return term.screen().find(l.pressenter) != std::string::npos; }))
+            << term.screen();
+        term.type("");
+        EXPECT_TRUE(term.waitfor([&] { return ended(term); })) << "Enter did not close it";
     }
-    const terminal term(dir, wine("wavestars.exe", "zh_CN.UTF-8"));
-    ASSERT_TRUE(term.waitfor([&] { return term.screen().find("按回车键关闭此窗口") != std::string::npos; }))
-        << term.screen();
-    term.type("");
-    EXPECT_TRUE(term.waitfor([&] { return ended(term); })) << "Enter did not close it";
 }
 
 // Wine's console in a terminal wraps at the terminal's width, whatever its
