@@ -11,18 +11,19 @@ if(WIN32)
   # strip gives the exe a new link time stamp unless SOURCE_DATE_EPOCH says.
   install(CODE "set(ENV{SOURCE_DATE_EPOCH} ${wavestars_epoch})")
   # One folder: the program, with its notes beside it in Notepad's line ends.
-  # The Chinese one starts with a byte-order mark: Notepad before Windows 10
+  # The Chinese ones start with a byte-order mark: Notepad before Windows 10
   # 1903 would take UTF-8 without it for the ANSI code page.
   install(TARGETS wavestars RUNTIME DESTINATION . PERMISSIONS ${programperms})
   string(ASCII 239 187 191 bom)
-  foreach(doc README.md:README.txt README.zh-CN.md:README.zh-CN.txt LICENSE:LICENSE.txt)
+  foreach(doc README.md:README.txt README.zh-CN.md:README.zh-CN.txt README.zh-TW.md:README.zh-TW.txt
+              LICENSE:LICENSE.txt)
     string(REPLACE ":" ";" doc ${doc})
     list(GET doc 0 source)
     list(GET doc 1 target)
     file(READ ${PROJECT_SOURCE_DIR}/${source} text)
     string(REPLACE "\r\n" "\n" text "${text}")
     string(REPLACE "\n" "\r\n" text "${text}")
-    if(source MATCHES "zh-CN")
+    if(source MATCHES "zh-")
       set(text "${bom}${text}")
     endif()
     file(WRITE ${PROJECT_BINARY_DIR}/${target} "${text}")
@@ -35,9 +36,11 @@ else()
   # Debian wants them compressed, without a timestamp in the header.
   set(manpage ${PROJECT_BINARY_DIR}/wavestars.1.gz)
   set(chinesemanpage ${PROJECT_BINARY_DIR}/zh_CN/wavestars.1.gz)
+  set(traditionalmanpage ${PROJECT_BINARY_DIR}/zh_TW/wavestars.1.gz)
   set(changelog ${PROJECT_BINARY_DIR}/changelog.gz)
-  file(MAKE_DIRECTORY ${PROJECT_BINARY_DIR}/zh_CN)
-  foreach(pair doc/wavestars.1:${manpage} doc/zh_CN/wavestars.1:${chinesemanpage} doc/changelog:${changelog})
+  file(MAKE_DIRECTORY ${PROJECT_BINARY_DIR}/zh_CN ${PROJECT_BINARY_DIR}/zh_TW)
+  foreach(pair doc/wavestars.1:${manpage} doc/zh_CN/wavestars.1:${chinesemanpage}
+               doc/zh_TW/wavestars.1:${traditionalmanpage} doc/changelog:${changelog})
     string(REPLACE ":" ";" pair ${pair})
     list(GET pair 0 source)
     list(GET pair 1 target)
@@ -46,11 +49,12 @@ else()
       COMMAND gzip -9 -n -c ${PROJECT_SOURCE_DIR}/${source} > ${target}
       DEPENDS ${PROJECT_SOURCE_DIR}/${source})
   endforeach()
-  add_custom_target(compresseddocs ALL DEPENDS ${manpage} ${chinesemanpage} ${changelog})
+  add_custom_target(compresseddocs ALL DEPENDS ${manpage} ${chinesemanpage} ${traditionalmanpage} ${changelog})
   install(FILES ${manpage} DESTINATION ${CMAKE_INSTALL_MANDIR}/man1 PERMISSIONS ${fileperms})
-  # Where man looks under a zh_CN locale.
+  # Where man looks under a zh_CN and a zh_TW locale.
   install(FILES ${chinesemanpage} DESTINATION ${CMAKE_INSTALL_MANDIR}/zh_CN/man1 PERMISSIONS ${fileperms})
-  install(FILES ${changelog} README.md README.zh-CN.md DESTINATION ${CMAKE_INSTALL_DOCDIR} PERMISSIONS ${fileperms})
+  install(FILES ${traditionalmanpage} DESTINATION ${CMAKE_INSTALL_MANDIR}/zh_TW/man1 PERMISSIONS ${fileperms})
+  install(FILES ${changelog} README.md README.zh-CN.md README.zh-TW.md DESTINATION ${CMAKE_INSTALL_DOCDIR} PERMISSIONS ${fileperms})
   install(FILES LICENSE DESTINATION ${CMAKE_INSTALL_DOCDIR} RENAME copyright PERMISSIONS ${fileperms})
 endif()
 
