@@ -8,20 +8,10 @@
 
 #include <gtest/gtest.h>
 
-#include <clocale>
 #include <cstdlib>
 #include <sys/stat.h>
 
 namespace {
-
-bool installed(const char *locale)
-{
-    const locale_t handle = newlocale(LC_ALL_MASK, locale, nullptr);
-    if (handle == nullptr)
-        return false;
-    freelocale(handle);
-    return true;
-}
 
 std::string togbk(const std::string &utf8)
 {

@@ -1,6 +1,7 @@
 #include "runprogram.h"
 
 #include <cerrno>
+#include <clocale>
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
@@ -46,6 +47,15 @@ std::string serverfolder()
 }
 
 } // namespace
+
+bool installed(const char *locale)
+{
+    const locale_t handle = newlocale(LC_ALL_MASK, locale, nullptr);
+    if (handle == nullptr)
+        return false;
+    freelocale(handle);
+    return true;
+}
 
 std::string runner()
 {

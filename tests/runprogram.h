@@ -19,6 +19,9 @@ constexpr bool sanitized = __has_feature(address_sanitizer);
 constexpr bool sanitized = false;
 #endif
 
+// True where the locale is installed on this machine.
+bool installed(const char *locale);
+
 // The loader the program runs under, such as wine or qemu, from
 // WAVESTARS_RUNNER; empty when it runs on its own.
 std::string runner();

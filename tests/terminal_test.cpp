@@ -7,7 +7,6 @@
 
 #include <gtest/gtest.h>
 
-#include <clocale>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
@@ -123,15 +122,6 @@ std::string inlocale(const std::string &locale)
 {
     const std::string loader = runner().empty() ? "" : shellquote(runner()) + " ";
     return "env LC_ALL=" + locale + " LANG=" + locale + " " + loader + shellquote(WAVESTARS_EXE);
-}
-
-bool installed(const char *locale)
-{
-    const locale_t handle = newlocale(LC_ALL_MASK, locale, nullptr);
-    if (handle == nullptr)
-        return false;
-    freelocale(handle);
-    return true;
 }
 
 const char *const utf8prompt = "出现的数字代表星星的数量，输入任意值结束程序";
