@@ -22,7 +22,7 @@ namespace {
 std::string usercharset()
 {
     const char *found = std::setlocale(LC_CTYPE, "");
-    const std::string name = found != nullptr ? nl_langinfo(CODESET) : "";
+    std::string name = found != nullptr ? nl_langinfo(CODESET) : "";
     (void)std::setlocale(LC_CTYPE, "C"); // nothing else in the program changes with it
     return name;
 }
@@ -40,8 +40,9 @@ bool tousercharset(const std::string &utf8, std::string &out)
         out = utf8;
         return true;
     }
-    const iconv_t converter = charset.empty() ? reinterpret_cast<iconv_t>(-1) : iconv_open(charset.c_str(), "UTF-8");
-    if (converter == reinterpret_cast<iconv_t>(-1))
+    const iconv_t failed = reinterpret_cast<iconv_t>(-1); // NOLINT(performance-no-int-to-ptr): iconv's own value
+    const iconv_t converter = charset.empty() ? failed : iconv_open(charset.c_str(), "UTF-8");
+    if (converter == failed)
         return false;
     std::string in = utf8;
     out.assign(4 * utf8.size(), '\0'); // four bytes a character at most, and each takes a byte of UTF-8 or more

@@ -130,7 +130,8 @@ class winewindow : public testing::Test {
   public:
     static void SetUpTestSuite()
     {
-        if (env("WAVESTARS_WINESERVER").empty() || std::system("command -v xvfb-run >/dev/null") != 0)
+        if (env("WAVESTARS_WINESERVER").empty() ||
+            std::system("command -v xvfb-run >/dev/null") != 0) // NOLINT(cert-env33-c): a shell question
             return;
         prefix = std::make_unique<tempdir>();
         // The first console window of a new prefix is slow to come up.
@@ -228,7 +229,7 @@ std::string warningwrite(int columns)
 
 TEST_F(winewindow, widensawindowofitsowntothewidestrowandkeepsitsheight)
 {
-    dir.writewave(makewave(spacedsamples({0, 32767, -16000, 0}, 4 * 400)));
+    dir.writewave(makewave(spacedsamples({0, 32767, -16000, 0}, std::size_t{4} * 400)));
     const std::string calls = consolecalls("wavestars.exe");
     // A new console is 80 columns by 150 lines: the buffer becomes 151 by 150.
     EXPECT_TRUE(

@@ -184,22 +184,22 @@ TEST(fitscreen, widensonlyaconsolewindowitownselsewarnswhererowswouldwrap)
     };
     const struct {
         std::int64_t columns;
+        std::int64_t needed;
         bool owned;
         bool classic;
         bool widentakes;
-        std::int64_t needed;
         fitting outcome;
     } cases[] = {
-        {0, true, true, true, 151, fitting::fits}, // width unknown, or a pipe or a file
-        {80, false, false, false, 51, fitting::fits},
-        {150, false, false, false, 150, fitting::fits}, // exactly as wide
-        {149, false, false, false, 150, fitting::warn}, // one column short
-        {80, false, false, false, 150, fitting::warn},  // a terminal
-        {120, true, true, true, 151, fitting::widened}, // a console window of its own
-        {120, true, true, false, 151, fitting::warn},   // widening did not take
-        {120, false, true, true, 151, fitting::warn},   // a console window shared with a shell
-        {120, true, false, true, 151, fitting::warn},   // Windows Terminal, or Wine in a terminal
-        {151, true, true, true, 151, fitting::fits},    // wide enough already
+        {0, 151, true, true, true, fitting::fits}, // width unknown, or a pipe or a file
+        {80, 51, false, false, false, fitting::fits},
+        {150, 150, false, false, false, fitting::fits}, // exactly as wide
+        {149, 150, false, false, false, fitting::warn}, // one column short
+        {80, 150, false, false, false, fitting::warn},  // a terminal
+        {120, 151, true, true, true, fitting::widened}, // a console window of its own
+        {120, 151, true, true, false, fitting::warn},   // widening did not take
+        {120, 151, false, true, true, fitting::warn},   // a console window shared with a shell
+        {120, 151, true, false, true, fitting::warn},   // Windows Terminal, or Wine in a terminal
+        {151, 151, true, true, true, fitting::fits},    // wide enough already
     };
     for (const auto &c : cases) {
         screeninfo screen;

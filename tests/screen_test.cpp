@@ -27,7 +27,7 @@ TEST_P(narrowscreen, warnsafterthelastrowexactlywhenarowdoesnotfit)
 {
     const widthcase c = GetParam();
     const tempdir dir;
-    dir.writewave(makewave(spacedsamples({0, c.loudest, -16000, 0, c.loudest, -32768, 0}, 7 * 400)));
+    dir.writewave(makewave(spacedsamples({0, c.loudest, -16000, 0, c.loudest, -32768, 0}, std::size_t{7} * 400)));
     const outcome piped = runprogram(dir.path(), "0\n");
     ASSERT_EQ(piped.status, 0);
     EXPECT_EQ(piped.err, "") << "a pipe has no width";

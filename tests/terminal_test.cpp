@@ -194,12 +194,25 @@ TEST_F(realterminal, chineselocaleshowsachineseerror)
 // A plot whose widest row is 150 columns: 99 stars right of the axis.
 std::string loudwave()
 {
-    return makewave(spacedsamples({0, 32767, -16000, 32767, 0}, 5 * 400));
+    return makewave(spacedsamples({0, 32767, -16000, 32767, 0}, std::size_t{5} * 400));
 }
 
 std::string fullrow()
 {
     return std::string(51, ' ') + std::string(99, '*') + "\n";
+}
+
+// Two of loudwave()'s widest rows and the row between them, one line each,
+// as a screen wide enough shows them.
+std::string unwrappedrows()
+{
+    return fullrow() + std::string(2, ' ') + std::string(48, '*') + "\n" + fullrow();
+}
+
+// loudwave()'s last row, the warning and the first label, as on screen.
+std::string warnedafterplot(const std::string &warning)
+{
+    return std::string(50, ' ') + "|\n" + warning + utf8labels[0];
 }
 
 TEST_F(realterminal, narrowpanewarnsinchineseafterthelastrow)
@@ -211,8 +224,7 @@ TEST_F(realterminal, narrowpanewarnsinchineseafterthelastrow)
     ASSERT_TRUE(term.started());
     ASSERT_TRUE(term.waitfor([&] { return term.screen().find(utf8prompt) != std::string::npos; })) << term.screen();
     const std::string warning = "wavestars: 警告：波形图需要 150 列宽，屏幕只有 100 列，较宽的行已折行\n";
-    EXPECT_NE(term.screen().find(std::string(50, ' ') + "|\n" + warning + utf8labels[0]), std::string::npos)
-        << term.screen();
+    EXPECT_NE(term.screen().find(warnedafterplot(warning)), std::string::npos) << term.screen();
     term.type("1");
     EXPECT_TRUE(term.waitfor([&] { return !term.running(); })) << "the program did not end";
 }
@@ -225,9 +237,7 @@ TEST_F(realterminal, rowaswideasthepanetakesonelineandnowarning)
     const terminal term(dir, inlocale("C.UTF-8"), 150);
     ASSERT_TRUE(term.started());
     ASSERT_TRUE(term.waitfor([&] { return term.screen().find(utf8prompt) != std::string::npos; })) << term.screen();
-    const std::string row = fullrow();
-    EXPECT_NE(term.lines().find(row + std::string(2, ' ') + std::string(48, '*') + "\n" + row), std::string::npos)
-        << term.lines();
+    EXPECT_NE(term.lines().find(unwrappedrows()), std::string::npos) << term.lines();
     EXPECT_EQ(term.screen().find("warning"), std::string::npos) << term.screen();
     term.type("1");
     EXPECT_TRUE(term.waitfor([&] { return !term.running(); })) << "the program did not end";
@@ -373,12 +383,9 @@ TEST_F(wineconsole, terminalconsolewarnswhereawidestrowwouldwrapandneveraddsempt
         const std::string screen = term.screen();
         EXPECT_EQ(screen.find(warning) != std::string::npos, c.warns) << screen;
         if (c.warns) {
-            EXPECT_NE(screen.find(std::string(50, ' ') + "|\n" + warning + utf8labels[0]), std::string::npos) << screen;
+            EXPECT_NE(screen.find(warnedafterplot(warning)), std::string::npos) << screen;
         } else {
-            const std::string row = fullrow();
-            EXPECT_NE(term.lines().find(row + std::string(2, ' ') + std::string(48, '*') + "\n" + row),
-                      std::string::npos)
-                << term.lines();
+            EXPECT_NE(term.lines().find(unwrappedrows()), std::string::npos) << term.lines();
         }
         term.type("1");
         EXPECT_TRUE(term.waitfor([&] { return ended(term); })) << "the program did not end";
