@@ -58,7 +58,7 @@ std::string crlf(const std::string &text)
 class terminal {
   public:
     terminal(const tempdir &dir, const std::string &command, int columns = 220)
-        : tmux_("tmux -f /dev/null -L wavestars-test-" + std::to_string(getpid()) + " "), raw_(dir.path() + "/raw"),
+        : tmux_("tmux -f /dev/null -L " + socketname() + " "), raw_(dir.path() + "/raw"),
           status_(dir.path() + "/status")
     {
         // The command waits for a line first, so that the copy is in
@@ -111,6 +111,14 @@ class terminal {
     }
 
   private:
+    // A server of its own for each terminal: a new session on the socket of
+    // one just killed may meet that server on its way out, and fail.
+    static std::string socketname()
+    {
+        static int made = 0;
+        return "wavestars-test-" + std::to_string(getpid()) + "-" + std::to_string(++made);
+    }
+
     std::string tmux_;
     std::string raw_;
     std::string status_;
@@ -377,6 +385,7 @@ TEST_F(wineconsole, terminalconsolewarnswhereawidestrowwouldwrapandneveraddsempt
     for (const auto &c : cases) {
         SCOPED_TRACE(std::to_string(c.columns) + " columns");
         const terminal term(dir, wine("wavestars.exe"), c.columns);
+        ASSERT_TRUE(term.started());
         ASSERT_TRUE(term.waitfor([&] { return term.screen().find(utf8prompt) != std::string::npos; })) << term.screen();
         const std::string warning = "wavestars: warning: rows wrapped: the plot needs 151 columns, the screen has " +
                                     std::to_string(c.columns) + "\n";
