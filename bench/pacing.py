@@ -162,7 +162,7 @@ def main():
                         help="also run the Windows build under Wine")
     args = parser.parse_args()
     build = pathlib.Path(args.build).resolve()
-    exe, maker = build / "wavestars", build / "makealarm"
+    exe, maker = build / "wavestars", build / "tools" / "makealarm"
     for tool in (exe, maker):
         if not tool.exists():
             sys.exit(f"{tool} is missing: build first (cmake --workflow --preset test)")

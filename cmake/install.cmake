@@ -14,6 +14,9 @@ if(WIN32)
   # The Chinese ones start with a byte-order mark: Notepad before Windows 10
   # 1903 would take UTF-8 without it for the ANSI code page.
   install(TARGETS wavestars RUNTIME DESTINATION . PERMISSIONS ${programperms})
+  # The sample beside it, so that a double-click on the unzipped program
+  # draws at once.
+  install(FILES ${sample} DESTINATION . PERMISSIONS ${fileperms})
   string(ASCII 239 187 191 bom)
   foreach(doc README.md:README.txt README.zh-CN.md:README.zh-CN.txt README.zh-TW.md:README.zh-TW.txt
               LICENSE:LICENSE.txt)
@@ -33,6 +36,8 @@ if(WIN32)
 else()
   include(GNUInstallDirs)
   install(TARGETS wavestars RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR} PERMISSIONS ${programperms})
+  # Not under doc/, which minimal Debian and Ubuntu images leave out.
+  install(FILES ${sample} DESTINATION ${CMAKE_INSTALL_DATADIR}/wavestars PERMISSIONS ${fileperms})
   # Debian wants them compressed, without a timestamp in the header.
   set(manpage ${PROJECT_BINARY_DIR}/wavestars.1.gz)
   set(chinesemanpage ${PROJECT_BINARY_DIR}/zh_CN/wavestars.1.gz)

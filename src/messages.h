@@ -22,6 +22,7 @@ enum class msg {
     cannotallocate,
     // the run cannot go on, or waits to be read
     writeerror,
+    lookedin,
     pressenter,
     // the plot is wider than the screen
     narrowscreen,

@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <clocale>
+#include <filesystem>
 #include <iconv.h>
 #include <langinfo.h>
 #include <sys/ioctl.h>
@@ -95,6 +96,13 @@ bool writeconsole(const std::string & /*utf8*/)
 bool ownsconsole()
 {
     return false; // a terminal outlives the program
+}
+
+std::string currentfolder()
+{
+    std::error_code error;
+    const std::filesystem::path folder = std::filesystem::current_path(error);
+    return error ? "" : folder.string(); // the system's bytes, which writeerror passes on where they are not UTF-8
 }
 
 screeninfo stdoutscreen()

@@ -142,6 +142,21 @@ bool writeconsole(const std::string &utf8)
     return writeconsoleto(STD_OUTPUT_HANDLE, utf8);
 }
 
+std::string currentfolder()
+{
+    const DWORD size = GetCurrentDirectoryW(0, nullptr); // with the terminating null
+    std::wstring folder(size, L'\0');
+    const DWORD length = size == 0 ? 0 : GetCurrentDirectoryW(size, folder.data());
+    if (length == 0 || length >= size)
+        return "";
+    const int wide = static_cast<int>(length);
+    const int bytes = WideCharToMultiByte(CP_UTF8, 0, folder.data(), wide, nullptr, 0, nullptr, nullptr);
+    std::string utf8(static_cast<std::size_t>(std::max(bytes, 0)), '\0');
+    if (bytes <= 0 || WideCharToMultiByte(CP_UTF8, 0, folder.data(), wide, utf8.data(), bytes, nullptr, nullptr) == 0)
+        return "";
+    return utf8;
+}
+
 screeninfo stdoutscreen()
 {
     screeninfo screen;

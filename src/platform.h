@@ -43,6 +43,11 @@ bool writeconsole(const std::string &utf8);
 // soon as it exits, so an error must wait to be read.
 bool ownsconsole();
 
+// The process's current folder, as a full path in UTF-8; "" where it
+// cannot be read. On Windows it is read as UTF-16, so that a folder named
+// in any script comes out whole.
+std::string currentfolder();
+
 // The terminal or console that standard output shows.
 struct screeninfo {
     std::int64_t columns = 0; // its width; 0 where unknown, or for a pipe or a file

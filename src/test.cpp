@@ -27,10 +27,14 @@ void tell(const std::string &message)
     (void)writeerror("wavestars: " + message + "\n");
 }
 
-int fail(const std::string &message)
+// advice is told only to a double-clicked program, which has no shell to
+// show where it is.
+int fail(const std::string &message, const std::string &advice = "")
 {
     tell(message);
     if (ownsconsole()) { // double-clicked: the window closes as soon as the program ends
+        if (!advice.empty())
+            tell(advice);
         tell(say(msg::pressenter));
         std::cin.ignore(std::numeric_limits<std::streamsize>::max(), '\n');
     }
@@ -40,6 +44,12 @@ int fail(const std::string &message)
 int failon(const std::string &message)
 {
     return fail(std::string(wavepath) + ": " + message);
+}
+
+// "./" means nothing to a user who double-clicked: name the folder.
+int failmissing()
+{
+    return fail(std::string(wavepath) + ": " + say(msg::nosuchfile), say(msg::lookedin, {currentfolder()}));
 }
 
 void warn(const std::string &message)
@@ -104,6 +114,8 @@ int main()
     chooselanguage(messagelocale(), errorcanshow);
     std::ifstream in;
     const std::string why = openwave(in);
+    if (why == say(msg::nosuchfile))
+        return failmissing();
     if (!why.empty())
         return failon(why);
 

@@ -20,7 +20,7 @@ constexpr std::uint32_t samplerate = 44100;
 constexpr double defaultseconds = 2.0;
 constexpr double beepseconds = 0.25;
 constexpr double pitches[] = {893.0, 1329.0}; // seen as 11 Hz and 6 Hz in the plot
-constexpr double amplitude = 0.92;
+constexpr double amplitude = 0.68;            // below 69 %: see the note above
 const double pi = std::acos(-1.0);
 
 std::string synthesise(double seconds)
