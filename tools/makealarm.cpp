@@ -5,6 +5,11 @@
 // wavestars plots every 100th stereo frame, i.e. 441 points a second at
 // 44100 Hz, so the pitches sit just above multiples of 441 Hz: what is
 // plotted is then a slow, readable wave instead of noise.
+//
+// The peak is 68 % of full scale: no sample reaches 68 %, so the widest
+// row is 51 spaces and 67 stars, 118 columns, and with the column a
+// Windows console keeps for its line end it fits a new 120-column window
+// with one to spare. The troughs, down to -67 %, still show as numbers.
 
 #include "wavebuilder.h"
 
@@ -20,7 +25,7 @@ constexpr std::uint32_t samplerate = 44100;
 constexpr double defaultseconds = 2.0;
 constexpr double beepseconds = 0.25;
 constexpr double pitches[] = {893.0, 1329.0}; // seen as 11 Hz and 6 Hz in the plot
-constexpr double amplitude = 0.68;            // below 69 %: see the note above
+constexpr double amplitude = 0.68;            // see above: the plot fits 120 columns
 const double pi = std::acos(-1.0);
 
 std::string synthesise(double seconds)
