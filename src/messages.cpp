@@ -25,7 +25,7 @@ constexpr englishtext englishtexts[] = {
     {msg::tooshort, "file is {1} bytes, a WAVE header needs {2}"},
     {msg::cannotallocate, "cannot allocate {1} bytes for the data block"},
     {msg::writeerror, "standard output: write error"},
-    {msg::lookedin, "looked for Alarm02.wav in {1}: put a WAVE file of that name there and start the program again"},
+    {msg::lookedin, "looked in {1}; put a WAVE file named Alarm02.wav there and start again"},
     {msg::pressenter, "press Enter to close this window"},
     {msg::narrowscreen, "warning: rows wrapped: the plot needs {1} columns, the screen has {2}"},
     {msg::warning, "warning: {1}: {2}"},

@@ -26,12 +26,6 @@ std::string env(const char *name)
     return value != nullptr ? value : "";
 }
 
-std::string readfile(const std::string &path)
-{
-    std::ifstream in(path, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), {});
-}
-
 // One letter a call of interest, in the order the program's main thread
 // made them: B and E raise and restore the timer resolution to 1 ms (b and
 // e any other value), S is a Sleep of at least 1 ms (Z one of 0), T arms a

@@ -187,6 +187,18 @@ std::chrono::microseconds winservercpu()
     return {};
 }
 
+std::string samplefolder()
+{
+    const std::string folder = env("WAVESTARS_SAMPLEDIR");
+    return folder.empty() ? WAVESTARS_SAMPLEDIR : folder;
+}
+
+std::string readfile(const std::string &path)
+{
+    std::ifstream in(path, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), {});
+}
+
 tempdir::tempdir()
 {
     std::string pattern = (std::filesystem::temp_directory_path() / "wavestars-XXXXXX").string();

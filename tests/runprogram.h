@@ -31,6 +31,13 @@ std::string runner();
 // cost the server CPU time that is not the program's, nor its child's.
 std::chrono::microseconds winservercpu();
 
+// The whole of a file; "" where it cannot be read.
+std::string readfile(const std::string &path);
+
+// The folder that holds the sample sound: the build's, or a package's
+// named by WAVESTARS_SAMPLEDIR.
+std::string samplefolder();
+
 // A fresh folder under the system's temporary folder, removed afterwards.
 class tempdir {
   public:

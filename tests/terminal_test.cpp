@@ -7,6 +7,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
@@ -316,6 +317,22 @@ TEST_F(wineconsole, showschineselabelsoneverycodepage)
     }
 }
 
+// The folder as a Windows program under Wine names it: "Z:\\tmp\\...".
+std::string windowspath(const std::string &path)
+{
+    std::string windows = "Z:" + path;
+    std::replace(windows.begin(), windows.end(), '/', '\\');
+    return windows;
+}
+
+// What a program alone on its console writes when ./Alarm02.wav is missing
+// from folder: the cause, then where it looked and what to do.
+std::string lookedin(const std::string &folder)
+{
+    return "wavestars: ./Alarm02.wav: No such file or directory\nwavestars: looked in " + windowspath(folder) +
+           "; put a WAVE file named Alarm02.wav there and start again\nwavestars: press Enter to close this window\n";
+}
+
 TEST_F(wineconsole, errorwaitsforenteronlywhenaloneonitsconsole)
 {
     const std::string message = "wavestars: ./Alarm02.wav: No such file or directory";
@@ -323,7 +340,7 @@ TEST_F(wineconsole, errorwaitsforenteronlywhenaloneonitsconsole)
         const terminal term(dir, wine("wavestars.exe")); // as if double-clicked: no shell shares the console
         ASSERT_TRUE(term.waitfor([&] { return term.screen().find("press Enter") != std::string::npos; }))
             << term.screen();
-        EXPECT_NE(term.screen().find(message), std::string::npos) << term.screen();
+        EXPECT_NE(term.screen().find(lookedin(dir.path())), std::string::npos) << term.screen();
         std::this_thread::sleep_for(1s);
         EXPECT_FALSE(ended(term)) << "the message vanished with its window";
         term.type("");
@@ -334,9 +351,81 @@ TEST_F(wineconsole, errorwaitsforenteronlywhenaloneonitsconsole)
         const terminal term(dir, wine("cmd /c wavestars.exe")); // cmd shares the console and keeps the message
         EXPECT_TRUE(term.waitfor([&] { return ended(term); })) << "waited although cmd shares the console";
         EXPECT_EQ(term.status(), 1);
-        EXPECT_NE(term.screen().find(message), std::string::npos) << term.screen();
+        EXPECT_NE(term.screen().find(message + "\n"), std::string::npos) << term.screen();
         EXPECT_EQ(term.screen().find("press Enter"), std::string::npos) << term.screen();
+        EXPECT_EQ(term.screen().find("looked in"), std::string::npos) << "a shell knows where it is";
     }
+}
+
+// A folder named in Chinese comes out whole, whatever the console's code
+// page: it goes to the console as UTF-16, as the other messages do. The
+// locale sets the code page: 437 for C.UTF-8, 936 for zh_CN.UTF-8.
+TEST_F(wineconsole, missingfilenamesitsfolderinanyscriptoneverycodepage)
+{
+    const std::string folder = dir.path() + "/波形图 样本";
+    std::filesystem::create_directory(folder);
+    std::filesystem::copy_file(dir.path() + "/wavestars.exe", folder + "/wavestars.exe");
+    const struct {
+        const char *locale;
+        const char *codepage;
+        std::string lines;
+    } cases[] = {
+        {"C.UTF-8", "437", lookedin(folder)},
+        {"zh_CN.UTF-8", "936",
+         "wavestars: ./Alarm02.wav: 文件或目录不存在\nwavestars: 已在文件夹 " + windowspath(folder) +
+             " 中查找；请把名为 Alarm02.wav 的 WAVE 文件放到那里，然后重新启动本程序\nwavestars: 按回车键关闭此窗口\n"},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.locale);
+        if (!installed(c.locale))
+            GTEST_SKIP() << c.locale << " is not installed";
+        const tempdir where;
+        const terminal shows(where, wine("cmd /c chcp", c.locale));
+        ASSERT_TRUE(shows.waitfor([&] { return ended(shows); }));
+        EXPECT_NE(shows.screen().find(std::string("code page: ") + c.codepage), std::string::npos) << shows.screen();
+
+        const terminal term(dir, "cd " + shellquote(folder) + " && " + wine("wavestars.exe", c.locale));
+        ASSERT_TRUE(term.waitfor([&] { return term.screen().find(c.lines) != std::string::npos; })) << term.screen();
+        term.type("");
+        EXPECT_TRUE(term.waitfor([&] { return ended(term); })) << "Enter did not close it";
+        EXPECT_EQ(term.status(), 1);
+    }
+}
+
+// The values of the summary for a canonical file, as the screen shows them.
+std::vector<std::string> summaryvalues(const std::string &file)
+{
+    const auto le = [&](std::size_t at, int width) {
+        std::uint64_t value = 0;
+        for (int i = width - 1; i >= 0; --i)
+            value = value << 8 | static_cast<unsigned char>(file.at(at + static_cast<std::size_t>(i)));
+        return std::to_string(value);
+    };
+    const std::uint64_t datasize = std::stoull(le(40, 4));
+    return {std::to_string(file.size()),           le(22, 2), le(24, 4), le(28, 4), le(34, 2), le(40, 4),
+            std::to_string((datasize + 399) / 400)};
+}
+
+// The first minute of a new user: the unzipped program, double-clicked, in
+// a new 120-column window, draws the sample beside it without wrapping.
+TEST_F(wineconsole, doubleclickdrawsthesampleinanewwindowwithoutwrapping)
+{
+    const std::string sample = readfile(samplefolder() + "/Alarm02.wav");
+    ASSERT_GT(sample.size(), 44u) << "no sample in " << samplefolder();
+    dir.writewave(sample);
+    const terminal term(dir, wine("wavestars.exe"), 120);
+    ASSERT_TRUE(term.started());
+    // The Wine console takes about 50 ms a row here.
+    ASSERT_TRUE(term.waitfor([&] { return term.screen().find(utf8prompt) != std::string::npos; }, 180s))
+        << term.screen();
+    EXPECT_EQ(term.screen().find("warning"), std::string::npos) << term.screen();
+    const std::string lines = term.lines();
+    const std::string rows = lines.substr(0, lines.find(utf8labels[0]));
+    EXPECT_EQ(rows.find("\n\n"), std::string::npos) << "a row wrapped:\n" << rows;
+    expectsummary(term, summaryvalues(sample));
+    term.type("1");
+    EXPECT_TRUE(term.waitfor([&] { return ended(term); })) << "the program did not end";
+    EXPECT_EQ(term.status(), 0);
 }
 
 // A Chinese UI language: the messages are Chinese on every code page, as
