@@ -82,92 +82,134 @@ std::vector<messagecase> messagecases()
     };
 }
 
-class speaks : public testing::TestWithParam<messagecase> {
-  protected:
-    void SetUp() override
-    {
-        if (!runner().empty())
-            GTEST_SKIP() << "the locales are this machine's, not " << runner() << "'s";
-        for (const std::string locale : {"zh_CN.UTF-8", "zh_CN.GBK", "zh_SG.UTF-8", "zh_TW.UTF-8", "zh_TW.BIG5",
-                                         "zh_HK.UTF-8", "zh_HK.BIG5-HKSCS"})
-            if (!installed(locale.c_str()))
-                GTEST_SKIP() << locale << " is not installed: localedef -i " << locale.substr(0, 5) << " -f "
-                             << locale.substr(6) << " " << locale;
-        if (!GetParam().file.empty())
-            dir.writewave(GetParam().file);
-    }
-    tempdir dir;
+// One way of naming the locale: the settings, the locales they need, and
+// which text of the message standard error then holds.
+enum class text { english, utf8, gbk, traditional, big5, hkscs };
+
+struct localesetting {
+    const char *name;
+    std::vector<std::string> environment;
+    std::vector<std::string> needs;
+    text err;
 };
 
 // LC_ALL, else LC_MESSAGES, else LANG names the language, and LC_CTYPE
 // (or LC_ALL, or LANG) the character set. A locale that is not installed,
 // or a character set without Chinese, leaves the messages in English.
-TEST_P(speaks, chineseinachineselocaleinitscharacterset)
+const localesetting settings[] = {
+    {"zhCNutf8", {"LC_ALL=zh_CN.UTF-8"}, {"zh_CN.UTF-8"}, text::utf8},
+    {"zhCNgbk", {"LC_ALL=zh_CN.GBK"}, {"zh_CN.GBK"}, text::gbk},
+    {"zhSGutf8", {"LC_ALL=zh_SG.UTF-8"}, {"zh_SG.UTF-8"}, text::utf8},
+    {"zhTWutf8", {"LC_ALL=zh_TW.UTF-8"}, {"zh_TW.UTF-8"}, text::traditional},
+    {"zhTWbig5", {"LC_ALL=zh_TW.BIG5"}, {"zh_TW.BIG5"}, text::big5},
+    {"zhHKutf8", {"LC_ALL=zh_HK.UTF-8"}, {"zh_HK.UTF-8"}, text::traditional},
+    {"zhHKhkscs", {"LC_ALL=zh_HK.BIG5-HKSCS"}, {"zh_HK.BIG5-HKSCS"}, text::hkscs},
+    {"messagesutf8ctypegbk",
+     {"LC_ALL=", "LANG=C", "LC_MESSAGES=zh_CN.UTF-8", "LC_CTYPE=zh_CN.GBK"},
+     {"zh_CN.UTF-8", "zh_CN.GBK"},
+     text::gbk},
+    {"messagesutf8ctypeascii",
+     {"LC_ALL=", "LANG=C", "LC_MESSAGES=zh_CN.UTF-8", "LC_CTYPE="},
+     {"zh_CN.UTF-8"},
+     text::english},
+    {"notinstalled", {"LC_ALL=", "LANG=zh_MO.UTF-8", "LC_MESSAGES=", "LC_CTYPE="}, {}, text::english},
+};
+
+void PrintTo(const localesetting &s, std::ostream *os)
 {
-    const std::string english = GetParam().english;
-    const std::string utf8 = GetParam().chinese;
-    const std::string gbk = togbk(utf8);
-    const std::string traditional = GetParam().traditional;
-    const std::string big5 = expected::convert(traditional, "UTF-8", "BIG5");
-    const std::string hkscs = expected::convert(traditional, "UTF-8", "BIG5-HKSCS");
-    const struct {
-        std::vector<std::string> environment;
-        const std::string &err;
-    } rows[] = {
-        {{"LC_ALL=C.UTF-8"}, english},
-        {{"LC_ALL=zh_CN.UTF-8"}, utf8},
-        {{"LC_ALL=zh_CN.GBK"}, gbk},
-        {{"LC_ALL=zh_SG.UTF-8"}, utf8},
-        {{"LC_ALL=zh_TW.UTF-8"}, traditional},
-        {{"LC_ALL=zh_TW.BIG5"}, big5},
-        {{"LC_ALL=zh_HK.UTF-8"}, traditional},
-        {{"LC_ALL=zh_HK.BIG5-HKSCS"}, hkscs},
-        {{"LC_ALL=", "LANG=C", "LC_MESSAGES=zh_CN.UTF-8", "LC_CTYPE=zh_CN.GBK"}, gbk},
-        {{"LC_ALL=", "LANG=C", "LC_MESSAGES=zh_CN.UTF-8", "LC_CTYPE="}, english}, // ASCII only
-        {{"LC_ALL=", "LANG=zh_MO.UTF-8", "LC_MESSAGES=", "LC_CTYPE="}, english},  // not installed
-    };
-    ASSERT_FALSE(installed("zh_MO.UTF-8")) << "the last row needs a Chinese locale that is not installed";
-    std::string out;
-    for (const auto &row : rows) {
-        SCOPED_TRACE(testing::PrintToString(row.environment));
-        const outcome result = runprogram(dir.path(), "0\n", row.environment);
-        EXPECT_EQ(result.status, GetParam().status);
-        EXPECT_EQ(result.err, row.err);
-        if (&row != rows) {
-            EXPECT_EQ(result.out, out) << "standard output differs from C.UTF-8's";
-        }
-        out = result.out;
-    }
+    *os << s.name;
 }
 
-INSTANTIATE_TEST_SUITE_P(languages, speaks, testing::ValuesIn(messagecases()),
-                         [](const auto &param) { return std::string(param.param.name); });
+std::string inlanguage(const messagecase &c, text t)
+{
+    switch (t) {
+    case text::english:
+        return c.english;
+    case text::utf8:
+        return c.chinese;
+    case text::gbk:
+        return togbk(c.chinese);
+    case text::traditional:
+        return c.traditional;
+    case text::big5:
+        return expected::convert(c.traditional, "UTF-8", "BIG5");
+    case text::hkscs:
+        return expected::convert(c.traditional, "UTF-8", "BIG5-HKSCS");
+    }
+    return "";
+}
+
+// Each message in each setting, one test apiece, so that a locale the
+// build could not make skips only the rows that need it.
+class speaks : public testing::TestWithParam<std::tuple<messagecase, localesetting>> {
+  protected:
+    void SetUp() override
+    {
+        if (!runner().empty())
+            GTEST_SKIP() << "the locales are this machine's, not " << runner() << "'s";
+        for (const std::string &locale : setting().needs) {
+            if (const std::string why = notmade(locale); !why.empty())
+                GTEST_SKIP() << why;
+            ASSERT_TRUE(installed(locale.c_str())) << locale << " was made but does not load: is LOCPATH set?";
+        }
+        if (!message().file.empty())
+            dir.writewave(message().file);
+    }
+    const messagecase &message() const { return std::get<0>(GetParam()); }
+    const localesetting &setting() const { return std::get<1>(GetParam()); }
+    tempdir dir;
+};
+
+TEST_P(speaks, chineseinachineselocaleinitscharacterset)
+{
+    ASSERT_FALSE(installed("zh_MO.UTF-8")) << "the last setting needs a Chinese locale that is not installed";
+    const outcome english = runprogram(dir.path(), "0\n", {"LC_ALL=C.UTF-8"});
+    EXPECT_EQ(english.err, message().english);
+    const outcome result = runprogram(dir.path(), "0\n", setting().environment);
+    EXPECT_EQ(result.status, message().status);
+    EXPECT_EQ(result.err, inlanguage(message(), setting().err));
+    EXPECT_EQ(result.out, english.out) << "standard output differs from C.UTF-8's";
+}
+
+INSTANTIATE_TEST_SUITE_P(languages, speaks,
+                         testing::Combine(testing::ValuesIn(messagecases()), testing::ValuesIn(settings)),
+                         [](const auto &param) {
+                             return std::string(std::get<0>(param.param).name) + "_" + std::get<1>(param.param).name;
+                         });
 
 // Wine takes the UI language and the ANSI code page from the Unix locale:
 // zh-CN and 936 (GBK) for zh_CN, zh-TW or zh-HK and 950 (Big5) for zh_TW and
 // zh_HK.
-TEST(winelanguage, chineseinthecodepageonafilewhentheuilanguageischinese)
+struct winecase {
+    const char *locale;
+    const char *charset;
+    std::string text;
+};
+
+void PrintTo(const winecase &c, std::ostream *os)
+{
+    *os << c.locale;
+}
+
+class winelanguage : public testing::TestWithParam<winecase> {};
+
+TEST_P(winelanguage, chineseinthecodepageonafilewhentheuilanguageischinese)
 {
     if (std::getenv("WAVESTARS_WINESERVER") == nullptr)
         GTEST_SKIP() << "needs the Windows build under Wine: bash .ci/windows";
-    const struct {
-        const char *locale;
-        const char *charset;
-        std::string text;
-    } cases[] = {
-        {"zh_CN.UTF-8", "GBK", "wavestars: ./Alarm02.wav: 文件或目录不存在\n"},
-        {"zh_TW.UTF-8", "BIG5", "wavestars: ./Alarm02.wav: 沒有此一檔案或目錄\n"},
-        {"zh_HK.UTF-8", "BIG5", "wavestars: ./Alarm02.wav: 沒有此一檔案或目錄\n"},
-    };
+    if (const std::string why = notmade(GetParam().locale); !why.empty())
+        GTEST_SKIP() << why;
     const tempdir dir;
-    for (const auto &c : cases) {
-        SCOPED_TRACE(c.locale);
-        if (!installed(c.locale))
-            GTEST_SKIP() << c.locale << " is not installed";
-        const outcome result = runprogram(dir.path(), "", {std::string("LC_ALL=") + c.locale});
-        EXPECT_EQ(result.status, 1);
-        EXPECT_EQ(result.err, expected::convert(c.text, "UTF-8", c.charset));
-    }
+    const outcome result = runprogram(dir.path(), "", {std::string("LC_ALL=") + GetParam().locale});
+    EXPECT_EQ(result.status, 1);
+    EXPECT_EQ(result.err, expected::convert(GetParam().text, "UTF-8", GetParam().charset));
 }
+
+INSTANTIATE_TEST_SUITE_P(
+    uilanguages, winelanguage,
+    testing::Values(winecase{"zh_CN.UTF-8", "GBK", "wavestars: ./Alarm02.wav: 文件或目录不存在\n"},
+                    winecase{"zh_TW.UTF-8", "BIG5", "wavestars: ./Alarm02.wav: 沒有此一檔案或目錄\n"},
+                    winecase{"zh_HK.UTF-8", "BIG5", "wavestars: ./Alarm02.wav: 沒有此一檔案或目錄\n"}),
+    [](const auto &param) { return std::string(param.param.locale).substr(0, 5); });
 
 } // namespace

@@ -46,7 +46,21 @@ std::string serverfolder()
     return name;
 }
 
+// The tests' locales, which the build made (makelocale.cmake), for every
+// program the tests start and for this process's own look-ups. With
+// LOCPATH set, glibc reads no locale of the machine's but C.UTF-8, so a
+// test passes or fails the same wherever it runs.
+[[maybe_unused]] const int localepath = setenv("LOCPATH", WAVESTARS_LOCALEDIR, 1);
+
 } // namespace
+
+std::string notmade(const std::string &locale)
+{
+    if (std::filesystem::is_directory(std::string(WAVESTARS_LOCALEDIR) + "/" + locale))
+        return "";
+    return locale + " was not made for the tests (the build's warning says why): it needs localedef and glibc's " +
+           "locale sources, which Debian's locales package has; install them and build again";
+}
 
 bool installed(const char *locale)
 {

@@ -19,8 +19,14 @@ constexpr bool sanitized = __has_feature(address_sanitizer);
 constexpr bool sanitized = false;
 #endif
 
-// True where the locale is installed on this machine.
+// True where the locale can be used here: for the test binary and all it
+// starts, glibc reads locales only from the folder the build made them in
+// (LOCPATH), and C.UTF-8.
 bool installed(const char *locale);
+
+// Empty where the build made the locale for the tests; else why it did not,
+// for a skip.
+std::string notmade(const std::string &locale);
 
 // The loader the program runs under, such as wine or qemu, from
 // WAVESTARS_RUNNER; empty when it runs on its own.

@@ -190,8 +190,8 @@ TEST_F(realterminal, clocalewritesthegbkbytesunchanged)
 
 TEST_F(realterminal, chineselocaleshowsachineseerror)
 {
-    if (!installed("zh_CN.UTF-8"))
-        GTEST_SKIP() << "zh_CN.UTF-8 is not installed: localedef -i zh_CN -f UTF-8 zh_CN.UTF-8";
+    if (const std::string why = notmade("zh_CN.UTF-8"); !why.empty())
+        GTEST_SKIP() << why;
     std::filesystem::remove(dir.path() + "/Alarm02.wav");
     const terminal term(dir, inlocale("zh_CN.UTF-8"));
     ASSERT_TRUE(term.started());
@@ -226,8 +226,8 @@ std::string warnedafterplot(const std::string &warning)
 
 TEST_F(realterminal, narrowpanewarnsinchineseafterthelastrow)
 {
-    if (!installed("zh_CN.UTF-8"))
-        GTEST_SKIP() << "zh_CN.UTF-8 is not installed: localedef -i zh_CN -f UTF-8 zh_CN.UTF-8";
+    if (const std::string why = notmade("zh_CN.UTF-8"); !why.empty())
+        GTEST_SKIP() << why;
     dir.writewave(loudwave());
     const terminal term(dir, inlocale("zh_CN.UTF-8"), 100);
     ASSERT_TRUE(term.started());
@@ -325,12 +325,42 @@ std::string windowspath(const std::string &path)
     return windows;
 }
 
-// What a program alone on its console writes when ./Alarm02.wav is missing
-// from folder: the cause, then where it looked and what to do.
-std::string lookedin(const std::string &folder)
+// A language of the messages under Wine, which the Unix locale chooses; it
+// also sets the code page of a console of the program's own.
+struct consolelanguage {
+    const char *locale;
+    const char *codepage;
+    std::string nosuchfile; // the line for a missing file
+    std::string lookedin;   // the line that names the folder, {} where it goes
+    std::string pressenter;
+};
+
+void PrintTo(const consolelanguage &l, std::ostream *os)
 {
-    return "wavestars: ./Alarm02.wav: No such file or directory\nwavestars: looked in " + windowspath(folder) +
-           "; put a WAVE file named Alarm02.wav there and start again\nwavestars: press Enter to close this window\n";
+    *os << l.locale;
+}
+
+const consolelanguage english = {"C.UTF-8", "437", "wavestars: ./Alarm02.wav: No such file or directory",
+                                 "wavestars: looked in {}; put a WAVE file named Alarm02.wav there and start again",
+                                 "wavestars: press Enter to close this window"};
+
+const consolelanguage consolelanguages[] = {
+    english,
+    {"zh_CN.UTF-8", "936", "wavestars: ./Alarm02.wav: 文件或目录不存在",
+     "wavestars: 已在文件夹 {} 中查找；请把名为 Alarm02.wav 的 WAVE 文件放到那里，然后重新启动本程序",
+     "wavestars: 按回车键关闭此窗口"},
+    {"zh_TW.UTF-8", "950", "wavestars: ./Alarm02.wav: 沒有此一檔案或目錄",
+     "wavestars: 已在資料夾 {} 中尋找；請把名為 Alarm02.wav 的 WAVE 檔案放到那裡，然後重新啟動本程式",
+     "wavestars: 按 Enter 鍵關閉此視窗"},
+};
+
+// What a program alone on its console writes when ./Alarm02.wav is missing
+// from folder: the cause, where it looked and what to do, then the wait.
+std::string missingin(const consolelanguage &l, const std::string &folder)
+{
+    std::string lookedin = l.lookedin;
+    lookedin.replace(lookedin.find("{}"), 2, windowspath(folder));
+    return l.nosuchfile + "\n" + lookedin + "\n" + l.pressenter + "\n";
 }
 
 TEST_F(wineconsole, errorwaitsforenteronlywhenaloneonitsconsole)
@@ -340,7 +370,7 @@ TEST_F(wineconsole, errorwaitsforenteronlywhenaloneonitsconsole)
         const terminal term(dir, wine("wavestars.exe")); // as if double-clicked: no shell shares the console
         ASSERT_TRUE(term.waitfor([&] { return term.screen().find("press Enter") != std::string::npos; }))
             << term.screen();
-        EXPECT_NE(term.screen().find(lookedin(dir.path())), std::string::npos) << term.screen();
+        EXPECT_NE(term.screen().find(missingin(english, dir.path())), std::string::npos) << term.screen();
         std::this_thread::sleep_for(1s);
         EXPECT_FALSE(ended(term)) << "the message vanished with its window";
         term.type("");
@@ -354,41 +384,6 @@ TEST_F(wineconsole, errorwaitsforenteronlywhenaloneonitsconsole)
         EXPECT_NE(term.screen().find(message + "\n"), std::string::npos) << term.screen();
         EXPECT_EQ(term.screen().find("press Enter"), std::string::npos) << term.screen();
         EXPECT_EQ(term.screen().find("looked in"), std::string::npos) << "a shell knows where it is";
-    }
-}
-
-// A folder named in Chinese comes out whole, whatever the console's code
-// page: it goes to the console as UTF-16, as the other messages do. The
-// locale sets the code page: 437 for C.UTF-8, 936 for zh_CN.UTF-8.
-TEST_F(wineconsole, missingfilenamesitsfolderinanyscriptoneverycodepage)
-{
-    const std::string folder = dir.path() + "/波形图 样本";
-    std::filesystem::create_directory(folder);
-    std::filesystem::copy_file(dir.path() + "/wavestars.exe", folder + "/wavestars.exe");
-    const struct {
-        const char *locale;
-        const char *codepage;
-        std::string lines;
-    } cases[] = {
-        {"C.UTF-8", "437", lookedin(folder)},
-        {"zh_CN.UTF-8", "936",
-         "wavestars: ./Alarm02.wav: 文件或目录不存在\nwavestars: 已在文件夹 " + windowspath(folder) +
-             " 中查找；请把名为 Alarm02.wav 的 WAVE 文件放到那里，然后重新启动本程序\nwavestars: 按回车键关闭此窗口\n"},
-    };
-    for (const auto &c : cases) {
-        SCOPED_TRACE(c.locale);
-        if (!installed(c.locale))
-            GTEST_SKIP() << c.locale << " is not installed";
-        const tempdir where;
-        const terminal shows(where, wine("cmd /c chcp", c.locale));
-        ASSERT_TRUE(shows.waitfor([&] { return ended(shows); }));
-        EXPECT_NE(shows.screen().find(std::string("code page: ") + c.codepage), std::string::npos) << shows.screen();
-
-        const terminal term(dir, "cd " + shellquote(folder) + " && " + wine("wavestars.exe", c.locale));
-        ASSERT_TRUE(term.waitfor([&] { return term.screen().find(c.lines) != std::string::npos; })) << term.screen();
-        term.type("");
-        EXPECT_TRUE(term.waitfor([&] { return ended(term); })) << "Enter did not close it";
-        EXPECT_EQ(term.status(), 1);
     }
 }
 
@@ -428,36 +423,63 @@ TEST_F(wineconsole, doubleclickdrawsthesampleinanewwindowwithoutwrapping)
     EXPECT_EQ(term.status(), 0);
 }
 
-// A Chinese UI language: the messages are Chinese on every code page, as
-// the labels are, since they too go to the console as UTF-16; Traditional
-// for Taiwan, even where the console's code page is GBK's.
-TEST_F(wineconsole, errorsspeakchineseoneverycodepage)
+class wineconsolelanguage : public wineconsole, public testing::WithParamInterface<consolelanguage> {
+  protected:
+    void SetUp() override
+    {
+        wineconsole::SetUp();
+        if (IsSkipped())
+            return;
+        if (GetParam().locale != english.locale)
+            if (const std::string why = notmade(GetParam().locale); !why.empty())
+                GTEST_SKIP() << why;
+    }
+};
+
+// The messages speak the UI language on every code page, as the labels do,
+// since they too go to the console as UTF-16: Traditional for Taiwan, even
+// where the console's code page is GBK's. From cmd they are as ever.
+TEST_P(wineconsolelanguage, errorsspeakthelanguageoneverycodepage)
 {
-    const struct {
-        const char *locale;
-        std::string message;
-        std::string pressenter;
-    } languages[] = {
-        {"zh_CN.UTF-8", "wavestars: ./Alarm02.wav: 文件或目录不存在", "按回车键关闭此窗口"},
-        {"zh_TW.UTF-8", "wavestars: ./Alarm02.wav: 沒有此一檔案或目錄", "按 Enter 鍵關閉此視窗"},
-    };
-    for (const auto &l : languages)
-        for (const std::string page : {"437", "936", "950", "65001"}) {
-            SCOPED_TRACE(std::string(l.locale) + ", code page " + page);
-            const terminal term(dir, wine("cmd /c \"chcp " + page + " >NUL & wavestars.exe\"", l.locale));
-            EXPECT_TRUE(term.waitfor([&] { return ended(term); })) << "waited although cmd shares the console";
-            EXPECT_EQ(term.status(), 1);
-            EXPECT_NE(term.screen().find(l.message), std::string::npos) << term.screen();
-        }
-    for (const auto &l : languages) {
-        SCOPED_TRACE(l.locale);
-        const terminal term(dir, wine("wavestars.exe", l.locale));
-        ASSERT_TRUE(term.waitfor([&] { return term.screen().find(l.pressenter) != std::string::npos; }))
-            << term.screen();
-        term.type("");
-        EXPECT_TRUE(term.waitfor([&] { return ended(term); })) << "Enter did not close it";
+    for (const std::string page : {"437", "936", "950", "65001"}) {
+        SCOPED_TRACE("code page " + page);
+        const terminal term(dir, wine("cmd /c \"chcp " + page + " >NUL & wavestars.exe\"", GetParam().locale));
+        EXPECT_TRUE(term.waitfor([&] { return ended(term); })) << "waited although cmd shares the console";
+        EXPECT_EQ(term.status(), 1);
+        EXPECT_NE(term.screen().find(GetParam().nosuchfile + "\n"), std::string::npos) << term.screen();
+        EXPECT_EQ(term.screen().find(GetParam().pressenter), std::string::npos) << term.screen();
     }
 }
+
+// A double-clicked program names a folder named in Chinese whole, in the
+// console's code page for the locale: it goes to the console as UTF-16.
+TEST_P(wineconsolelanguage, missingfilenamesitsfolderinanyscript)
+{
+    const tempdir elsewhere;
+    const terminal shows(elsewhere, wine("cmd /c chcp", GetParam().locale));
+    ASSERT_TRUE(shows.waitfor([&] { return ended(shows); }));
+    // "Active code page: 936", in the locale's words.
+    EXPECT_NE(shows.screen().find(std::string(": ") + GetParam().codepage + "\n"), std::string::npos)
+        << shows.screen();
+
+    const std::string folder = dir.path() + "/波形图 樣本";
+    std::filesystem::create_directory(folder);
+    std::filesystem::copy_file(dir.path() + "/wavestars.exe", folder + "/wavestars.exe");
+    const terminal term(dir, "cd " + shellquote(folder) + " && " + wine("wavestars.exe", GetParam().locale));
+    const std::string lines = missingin(GetParam(), folder);
+    ASSERT_TRUE(term.waitfor([&] { return term.screen().find(lines) != std::string::npos; })) << term.screen();
+    std::this_thread::sleep_for(1s);
+    EXPECT_FALSE(ended(term)) << "the message vanished with its window";
+    term.type("");
+    EXPECT_TRUE(term.waitfor([&] { return ended(term); })) << "Enter did not close it";
+    EXPECT_EQ(term.status(), 1);
+}
+
+INSTANTIATE_TEST_SUITE_P(uilanguages, wineconsolelanguage, testing::ValuesIn(consolelanguages),
+                         [](const auto &param) {
+                             std::string name = param.param.locale;
+                             return name.substr(0, name.find('.')); // C, zh_CN, zh_TW
+                         });
 
 // Wine's console in a terminal wraps at the terminal's width, whatever its
 // buffer's, so the program warns and leaves it alone. Like a Windows
