@@ -459,8 +459,7 @@ TEST_P(wineconsolelanguage, missingfilenamesitsfolderinanyscript)
     const terminal shows(elsewhere, wine("cmd /c chcp", GetParam().locale));
     ASSERT_TRUE(shows.waitfor([&] { return ended(shows); }));
     // "Active code page: 936", in the locale's words.
-    EXPECT_NE(shows.screen().find(std::string(": ") + GetParam().codepage + "\n"), std::string::npos)
-        << shows.screen();
+    EXPECT_NE(shows.screen().find(std::string(": ") + GetParam().codepage + "\n"), std::string::npos) << shows.screen();
 
     const std::string folder = dir.path() + "/波形图 樣本";
     std::filesystem::create_directory(folder);
@@ -475,11 +474,10 @@ TEST_P(wineconsolelanguage, missingfilenamesitsfolderinanyscript)
     EXPECT_EQ(term.status(), 1);
 }
 
-INSTANTIATE_TEST_SUITE_P(uilanguages, wineconsolelanguage, testing::ValuesIn(consolelanguages),
-                         [](const auto &param) {
-                             std::string name = param.param.locale;
-                             return name.substr(0, name.find('.')); // C, zh_CN, zh_TW
-                         });
+INSTANTIATE_TEST_SUITE_P(uilanguages, wineconsolelanguage, testing::ValuesIn(consolelanguages), [](const auto &param) {
+    std::string name = param.param.locale;
+    return name.substr(0, name.find('.')); // C, zh_CN, zh_TW
+});
 
 // Wine's console in a terminal wraps at the terminal's width, whatever its
 // buffer's, so the program warns and leaves it alone. Like a Windows
