@@ -155,8 +155,8 @@ class speaks : public testing::TestWithParam<std::tuple<messagecase, localesetti
         if (!message().file.empty())
             dir.writewave(message().file);
     }
-    const messagecase &message() const { return std::get<0>(GetParam()); }
-    const localesetting &setting() const { return std::get<1>(GetParam()); }
+    static const messagecase &message() { return std::get<0>(GetParam()); }
+    static const localesetting &setting() { return std::get<1>(GetParam()); }
     tempdir dir;
 };
 
