@@ -49,7 +49,9 @@ int failon(const std::string &message)
 // "./" means nothing to a user who double-clicked: name the folder.
 int failmissing()
 {
-    return fail(std::string(wavepath) + ": " + say(msg::nosuchfile), say(msg::lookedin, {currentfolder()}));
+    const std::string folder = currentfolder();
+    return fail(std::string(wavepath) + ": " + say(msg::nosuchfile),
+                folder.empty() ? "" : say(msg::lookedin, {folder}));
 }
 
 void warn(const std::string &message)
