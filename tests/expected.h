@@ -7,6 +7,7 @@
 #include <iconv.h>
 #include <stdexcept>
 #include <string>
+#include <vector>
 
 namespace expected {
 
@@ -89,41 +90,66 @@ struct values {
     std::int64_t rowcount;
 };
 
+// The seven values in plain decimal, in the summary's order.
+inline std::vector<std::string> numbers(const values &v)
+{
+    return {std::to_string(v.filesize), std::to_string(v.channels),      std::to_string(v.samplerate),
+            std::to_string(v.byterate), std::to_string(v.bitspersample), std::to_string(v.datasize),
+            std::to_string(v.rowcount)};
+}
+
 inline std::string summary(const values &v)
 {
-    const std::string numbers[7] = {std::to_string(v.filesize),      std::to_string(v.channels),
-                                    std::to_string(v.samplerate),    std::to_string(v.byterate),
-                                    std::to_string(v.bitspersample), std::to_string(v.datasize),
-                                    std::to_string(v.rowcount)};
+    const std::vector<std::string> n = numbers(v);
     std::string text;
-    for (int i = 0; i < 7; ++i)
-        text += labels[i] + numbers[i] + "\n";
+    for (std::size_t i = 0; i < 7; ++i)
+        text += labels[i] + n[i] + "\n";
     return text;
 }
 
-// Standard output for a whole file, read the plain way: the numbers at
-// bytes 22, 24, 28, 34 and 40, a row for the two bytes at every 400th byte
-// from byte 44 on (a lone last byte taking 0 for its partner), then the
-// summary. The prompt is not included.
+// The unsigned little-endian number of width bytes at byte at of file.
+inline std::uint64_t littleendian(const std::string &file, std::size_t at, int width)
+{
+    std::uint64_t value = 0;
+    for (int i = width - 1; i >= 0; --i)
+        value = value << 8 | static_cast<unsigned char>(file.at(at + static_cast<std::size_t>(i)));
+    return value;
+}
+
+// The end of the bytes drawn: the data block as far as the file holds it.
+inline std::uint64_t plotend(const std::string &file)
+{
+    return 44 + std::min<std::uint64_t>(littleendian(file, 40, 4), file.size() - 44);
+}
+
+// The summary's values for a whole file, read the plain way: the numbers at
+// bytes 22, 24, 28, 34 and 40, and a row for every 400th byte drawn.
+inline values header(const std::string &file)
+{
+    const auto le = [&](std::size_t at, int width) { return littleendian(file, at, width); };
+    return {file.size(),
+            le(22, 2),
+            le(24, 4),
+            le(28, 4),
+            le(34, 2),
+            le(40, 4),
+            static_cast<std::int64_t>((plotend(file) - 44 + 399) / 400)};
+}
+
+// Standard output for a whole file: a row for the two bytes at every 400th
+// byte from byte 44 on (a lone last byte taking 0 for its partner), then
+// the summary. The prompt is not included.
 inline std::string output(const std::string &file)
 {
-    auto le = [&](std::size_t at, int width) {
-        std::uint64_t value = 0;
-        for (int i = width - 1; i >= 0; --i)
-            value = value << 8 | static_cast<unsigned char>(file.at(at + static_cast<std::size_t>(i)));
-        return value;
-    };
-    const std::uint64_t datasize = le(40, 4);
-    const std::uint64_t end = 44 + std::min<std::uint64_t>(datasize, file.size() - 44);
+    const std::uint64_t end = plotend(file);
     std::string rows;
-    std::int64_t count = 0;
-    for (std::uint64_t pos = 44; pos < end; pos += 400, ++count) {
-        const std::uint64_t raw = pos + 1 < end ? le(pos, 2) : le(pos, 1);
+    for (std::uint64_t pos = 44; pos < end; pos += 400) {
+        const std::uint64_t raw = littleendian(file, pos, pos + 1 < end ? 2 : 1);
         const auto s = static_cast<std::int16_t>(static_cast<std::uint16_t>(raw));
         const auto n = static_cast<int>(100.0 * (s / 32768.0));
         rows += n <= -50 ? std::to_string(n) + "\n" : n < 0 ? left(-n) : n == 0 ? axis() : right(n);
     }
-    return rows + summary({file.size(), le(22, 2), le(24, 4), le(28, 4), le(34, 2), datasize, count});
+    return rows + summary(header(file));
 }
 
 } // namespace expected
