@@ -22,8 +22,16 @@ enum class msg {
     cannotallocate,
     // the run cannot go on, or waits to be read
     writeerror,
-    lookedin,
     pressenter,
+    // where the program is started, and how it could draw
+    lookedin,
+    samplethere,
+    startedelsewhere,
+    doubleclicksample,
+    doubleclickown,
+    extractzip,
+    notread,
+    copyas,
     // the plot is wider than the screen
     narrowscreen,
     // warnings about the file

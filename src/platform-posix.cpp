@@ -28,34 +28,53 @@ std::string usercharset()
     return name;
 }
 
-// The text in the character set of the user's locale; false where a
-// character has no place there (iconv then stops at it).
-bool tousercharset(const std::string &utf8, std::string &out)
+bool allascii(const std::string &text)
 {
-    if (std::all_of(utf8.begin(), utf8.end(), [](char c) { return static_cast<unsigned char>(c) < 0x80; })) {
-        out = utf8; // the same in every character set this program meets
-        return true;
-    }
-    const std::string charset = usercharset();
-    if (charset == "UTF-8") {
-        out = utf8;
-        return true;
-    }
+    return std::all_of(text.begin(), text.end(), [](char c) { return static_cast<unsigned char>(c) < 0x80; });
+}
+
+// text from the character set from to the character set to; false where a
+// character has no place there (iconv then stops at it) or is not valid.
+bool convert(const std::string &text, const std::string &from, const std::string &to, std::string &out)
+{
     const iconv_t failed = reinterpret_cast<iconv_t>(-1); // NOLINT(performance-no-int-to-ptr): iconv's own value
-    const iconv_t converter = charset.empty() ? failed : iconv_open(charset.c_str(), "UTF-8");
+    const iconv_t converter = from.empty() || to.empty() ? failed : iconv_open(to.c_str(), from.c_str());
     if (converter == failed)
         return false;
-    std::string in = utf8;
-    out.assign(4 * utf8.size(), '\0'); // four bytes a character at most, and each takes a byte of UTF-8 or more
-    char *from = in.data();
-    char *to = out.data();
-    std::size_t fromleft = in.size();
-    std::size_t toleft = out.size();
-    const bool ok = iconv(converter, &from, &fromleft, &to, &toleft) != static_cast<std::size_t>(-1) &&
-                    iconv(converter, nullptr, nullptr, &to, &toleft) != static_cast<std::size_t>(-1);
+    std::string in = text;
+    out.assign(4 * text.size(), '\0'); // four bytes a character at most, and each takes a byte or more
+    char *source = in.data();
+    char *target = out.data();
+    std::size_t sourceleft = in.size();
+    std::size_t targetleft = out.size();
+    const bool ok = iconv(converter, &source, &sourceleft, &target, &targetleft) != static_cast<std::size_t>(-1) &&
+                    iconv(converter, nullptr, nullptr, &target, &targetleft) != static_cast<std::size_t>(-1);
     (void)iconv_close(converter);
-    out.resize(out.size() - toleft);
+    out.resize(out.size() - targetleft);
     return ok;
+}
+
+// The text in the character set of the user's locale; false where a
+// character has no place there.
+bool tousercharset(const std::string &utf8, std::string &out)
+{
+    const std::string charset = usercharset();
+    if (allascii(utf8) || charset == "UTF-8") {
+        out = utf8; // ASCII is the same in every character set this program meets
+        return true;
+    }
+    return convert(utf8, "UTF-8", charset, out);
+}
+
+// A name the system gave, such as a folder or an argument, in UTF-8; its
+// bytes unchanged where they are not in the user's character set.
+std::string fromusercharset(const std::string &name)
+{
+    const std::string charset = usercharset();
+    std::string utf8;
+    if (allascii(name) || charset == "UTF-8" || !convert(name, charset, "UTF-8", utf8))
+        return name;
+    return utf8;
 }
 
 } // namespace
@@ -98,11 +117,28 @@ bool ownsconsole()
     return false; // a terminal outlives the program
 }
 
-std::string currentfolder()
+whereabouts findwhereabouts(int argc, const char *const *argv)
 {
+    whereabouts where;
     std::error_code error;
-    const std::filesystem::path folder = std::filesystem::current_path(error);
-    return error ? "" : folder.string(); // the system's bytes, which writeerror passes on where they are not UTF-8
+    where.currentfolder = fromusercharset(std::filesystem::current_path(error).string());
+    if (error)
+        where.currentfolder.clear();
+    // Linux names the program's own file here; elsewhere it stays unknown.
+    const std::filesystem::path program = std::filesystem::read_symlink("/proc/self/exe", error);
+    if (!error) {
+        where.programpath = fromusercharset(program.string());
+        // An installed program's sample, as in /usr/bin and /usr/share/wavestars.
+        const std::filesystem::path samples = (program.parent_path() / "../share/wavestars").lexically_normal();
+        if (std::filesystem::is_regular_file(samples / "Alarm02.wav", error))
+            where.samplefolder = fromusercharset(samples.string());
+    }
+    const std::string name = argc > 0 ? argv[0] : "";
+    if (!name.empty() && name.find('/') == std::string::npos)
+        where.typedname = fromusercharset(name); // a shell found it on PATH, so the name alone starts it again
+    for (int i = 1; i < argc; ++i)
+        where.arguments.push_back(fromusercharset(argv[i]));
+    return where;
 }
 
 screeninfo stdoutscreen()

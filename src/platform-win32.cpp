@@ -7,7 +7,8 @@
 #include <climits>
 #include <cwchar>
 #include <windows.h>
-// after windows.h, which it needs
+// after windows.h, which they need
+#include <shellapi.h>
 #include <timeapi.h>
 #ifndef CREATE_WAITABLE_TIMER_HIGH_RESOLUTION
 #define CREATE_WAITABLE_TIMER_HIGH_RESOLUTION 0x00000002 // Windows 10 1803 on; older MinGW headers lack it
@@ -105,6 +106,58 @@ std::string crlf(const std::string &text)
     return out;
 }
 
+// UTF-16 as UTF-8; "" where it cannot be converted.
+std::string toutf8(const std::wstring &wide)
+{
+    const int size = static_cast<int>(wide.size());
+    const int bytes = WideCharToMultiByte(CP_UTF8, 0, wide.data(), size, nullptr, 0, nullptr, nullptr);
+    std::string utf8(static_cast<std::size_t>(std::max(bytes, 0)), '\0');
+    if (bytes <= 0 || WideCharToMultiByte(CP_UTF8, 0, wide.data(), size, utf8.data(), bytes, nullptr, nullptr) == 0)
+        return "";
+    return utf8;
+}
+
+// What a call that fills a buffer of size characters gives, as
+// GetCurrentDirectoryW does: the length, or the size it needs; "" on failure.
+template <typename call>
+std::wstring filled(call get)
+{
+    const DWORD size = get(0, nullptr); // with the terminating null
+    std::wstring text(size, L'\0');
+    const DWORD length = size == 0 ? 0 : get(size, text.data());
+    if (length == 0 || length >= size)
+        return L"";
+    text.resize(length);
+    return text;
+}
+
+// The path without 8.3 short names, as Explorer writes it; without its
+// trailing backslash.
+std::wstring longpath(const std::wstring &path)
+{
+    std::wstring full = filled([&](DWORD size, wchar_t *to) { return GetLongPathNameW(path.c_str(), to, size); });
+    if (full.empty())
+        full = path;
+    while (full.size() > 3 && full.back() == L'\\')
+        full.pop_back();
+    return full;
+}
+
+// The running program's file, such as C:\\Users\\me\\wavestars\\wavestars.exe.
+std::wstring modulepath()
+{
+    for (DWORD size = MAX_PATH;; size *= 2) {
+        std::wstring path(size, L'\0');
+        const DWORD length = GetModuleFileNameW(nullptr, path.data(), size);
+        if (length > 0 && length < size) {
+            path.resize(length);
+            return path;
+        }
+        if (length == 0 || size >= 32768) // no path is longer
+            return L"";
+    }
+}
+
 } // namespace
 
 // Sleep wakes on the system tick, 15.6 ms by default, which would stretch
@@ -142,19 +195,27 @@ bool writeconsole(const std::string &utf8)
     return writeconsoleto(STD_OUTPUT_HANDLE, utf8);
 }
 
-std::string currentfolder()
+whereabouts findwhereabouts(int /*argc*/, const char *const * /*argv*/)
 {
-    const DWORD size = GetCurrentDirectoryW(0, nullptr); // with the terminating null
-    std::wstring folder(size, L'\0');
-    const DWORD length = size == 0 ? 0 : GetCurrentDirectoryW(size, folder.data());
-    if (length == 0 || length >= size)
-        return "";
-    const int wide = static_cast<int>(length);
-    const int bytes = WideCharToMultiByte(CP_UTF8, 0, folder.data(), wide, nullptr, 0, nullptr, nullptr);
-    std::string utf8(static_cast<std::size_t>(std::max(bytes, 0)), '\0');
-    if (bytes <= 0 || WideCharToMultiByte(CP_UTF8, 0, folder.data(), wide, utf8.data(), bytes, nullptr, nullptr) == 0)
-        return "";
-    return utf8;
+    whereabouts where;
+    where.windows = true;
+    where.owned = ownsconsole();
+    where.currentfolder = toutf8(filled([](DWORD size, wchar_t *to) { return GetCurrentDirectoryW(size, to); }));
+    where.tempfolder = toutf8(longpath(filled([](DWORD size, wchar_t *to) { return GetTempPathW(size, to); })));
+    const std::wstring program = modulepath();
+    where.programpath = toutf8(program);
+    const std::wstring folder = program.substr(0, program.find_last_of(L'\\') + 1);
+    const DWORD sample =
+        folder.empty() ? INVALID_FILE_ATTRIBUTES : GetFileAttributesW((folder + L"Alarm02.wav").c_str());
+    if (sample != INVALID_FILE_ATTRIBUTES && (sample & FILE_ATTRIBUTE_DIRECTORY) == 0)
+        where.samplefolder = toutf8(folder.substr(0, folder.size() - 1)); // beside the program, as the zip has it
+    int count = 0;
+    if (wchar_t **args = CommandLineToArgvW(GetCommandLineW(), &count)) {
+        for (int i = 1; i < count; ++i)
+            where.arguments.push_back(toutf8(args[i]));
+        (void)LocalFree(static_cast<HLOCAL>(args));
+    }
+    return where;
 }
 
 screeninfo stdoutscreen()

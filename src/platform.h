@@ -6,6 +6,7 @@
 #include <chrono>
 #include <cstdint>
 #include <string>
+#include <vector>
 
 // While one exists, short pauses wake close to their deadline. Create it
 // around the plot only: on Windows it may raise the system timer resolution,
@@ -43,10 +44,23 @@ bool writeconsole(const std::string &utf8);
 // soon as it exits, so an error must wait to be read.
 bool ownsconsole();
 
-// The process's current folder, as a full path in UTF-8; "" where it
-// cannot be read. On Windows it is read as UTF-16, so that a folder named
-// in any script comes out whole.
-std::string currentfolder();
+// What the program knows of where it is, for the hints that lead a user to
+// a picture. Folders and names are UTF-8 (on Windows read as UTF-16, so
+// that a name in any script comes out whole); "" where unknown.
+struct whereabouts {
+    std::string currentfolder;
+    std::string programpath;            // the running program's own file
+    std::string typedname;              // the name a shell found it by on PATH, such as "wavestars"; else ""
+    std::string samplefolder;           // holds the Alarm02.wav that came with the program; "" where none is there
+    std::string tempfolder;             // Windows: where Explorer copies a program run from inside a zip
+    std::vector<std::string> arguments; // after the program's name
+    bool owned = false;                 // ownsconsole()
+    bool windows = false;               // cmd's commands and paths, not a POSIX shell's
+};
+
+// argv is main's: POSIX takes the arguments from it, Windows from
+// GetCommandLineW.
+whereabouts findwhereabouts(int argc, const char *const *argv);
 
 // The terminal or console that standard output shows.
 struct screeninfo {

@@ -81,13 +81,14 @@ namespace {
 
 // The program under test; WAVESTARS_EXE and WAVESTARS_RUNNER (a loader such
 // as wine) let the same tests run another build of it.
-std::vector<std::string> commandline()
+std::vector<std::string> commandline(const std::vector<std::string> &arguments)
 {
     std::vector<std::string> args;
     if (!runner().empty())
         args.emplace_back(runner());
     const char *exe = std::getenv("WAVESTARS_EXE");
     args.emplace_back(exe != nullptr && *exe != '\0' ? exe : WAVESTARS_EXE);
+    args.insert(args.end(), arguments.begin(), arguments.end());
     return args;
 }
 
@@ -105,8 +106,9 @@ void closefd(int &fd)
 }
 
 // Runs the program in dir, in place of this process, with environment
-// added to this one's.
-[[noreturn]] void execprogram(const std::string &dir, const std::vector<std::string> &environment)
+// added to this one's and arguments on its command line.
+[[noreturn]] void execprogram(const std::string &dir, const std::vector<std::string> &environment,
+                              const std::vector<std::string> &arguments)
 {
     // English messages, whatever the locale of whoever runs the tests.
     if (setenv("LC_ALL", "C.UTF-8", 1) != 0)
@@ -119,7 +121,7 @@ void closefd(int &fd)
     }
     if (chdir(dir.c_str()) != 0)
         _exit(126);
-    const std::vector<std::string> args = commandline();
+    const std::vector<std::string> args = commandline(arguments);
     std::vector<char *> argv;
     argv.reserve(args.size() + 1);
     for (const std::string &a : args)
@@ -132,7 +134,7 @@ void closefd(int &fd)
 
 [[noreturn]] void startchild(const std::string &dir, int in[2], int out[2], int err[2], inputmode inmode,
                              outputmode outmode, std::uint64_t addresslimit,
-                             const std::vector<std::string> &environment)
+                             const std::vector<std::string> &environment, const std::vector<std::string> &arguments)
 {
     if (addresslimit != 0) {
         const rlimit limit = {addresslimit, addresslimit};
@@ -152,7 +154,7 @@ void closefd(int &fd)
         for (int i = 0; i < 2; ++i)
             if (p[i] > 2)
                 close(p[i]);
-    execprogram(dir, environment);
+    execprogram(dir, environment, arguments);
 }
 
 // With WAVESTARS_CRLF set the program is a Windows build, whose runtime
@@ -236,7 +238,7 @@ void tempdir::writewave(const std::string &bytes) const
 }
 
 program::program(const std::string &dir, inputmode in, outputmode out, std::uint64_t addresslimit,
-                 const std::vector<std::string> &environment, errormode err)
+                 const std::vector<std::string> &environment, errormode err, const std::vector<std::string> &arguments)
 {
     (void)signal(SIGPIPE, SIG_IGN); // a program that exits early must not kill the test
     int inpipe[2];
@@ -253,7 +255,7 @@ program::program(const std::string &dir, inputmode in, outputmode out, std::uint
     pid_ = fork();
     check(pid_ >= 0, "fork");
     if (pid_ == 0)
-        startchild(dir, inpipe, outpipe, errpipe, in, out, addresslimit, environment);
+        startchild(dir, inpipe, outpipe, errpipe, in, out, addresslimit, environment, arguments);
     close(inpipe[0]);
     close(outpipe[1]);
     close(errpipe[1]);
@@ -361,15 +363,17 @@ outcome program::finish(std::chrono::seconds limit)
     return result_;
 }
 
-outcome runprogram(const std::string &dir, const std::string &input, const std::vector<std::string> &environment)
+outcome runprogram(const std::string &dir, const std::string &input, const std::vector<std::string> &environment,
+                   const std::vector<std::string> &arguments)
 {
-    program run(dir, inputmode::pipe, outputmode::pipe, 0, environment);
+    program run(dir, inputmode::pipe, outputmode::pipe, 0, environment, errormode::pipe, arguments);
     if (!input.empty())
         run.send(input);
     return run.finish();
 }
 
-outcome runonterminal(const std::string &dir, unsigned short columns, const std::vector<std::string> &environment)
+outcome runonterminal(const std::string &dir, unsigned short columns, const std::vector<std::string> &environment,
+                      const std::vector<std::string> &arguments)
 {
     termios mode{};
     cfmakeraw(&mode); // the bytes as the program writes them: no CR added, no echo
@@ -384,7 +388,7 @@ outcome runonterminal(const std::string &dir, unsigned short columns, const std:
         const int nothing = open("/dev/null", O_RDONLY);
         if (nothing < 0 || dup2(nothing, 0) < 0)
             _exit(124);
-        execprogram(dir, environment);
+        execprogram(dir, environment, arguments);
     }
     outcome result;
     const auto deadline = start + std::chrono::seconds(30);

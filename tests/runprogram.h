@@ -78,10 +78,11 @@ class program {
   public:
     // addresslimit, if not 0, caps the program's address space (RLIMIT_AS);
     // The program runs with LC_ALL=C.UTF-8, so it speaks English, and with
-    // environment: "NAME=value" settings added to the test's own.
+    // environment: "NAME=value" settings added to the test's own, and with
+    // arguments on its command line.
     explicit program(const std::string &dir, inputmode in = inputmode::pipe, outputmode out = outputmode::pipe,
                      std::uint64_t addresslimit = 0, const std::vector<std::string> &environment = {},
-                     errormode err = errormode::pipe);
+                     errormode err = errormode::pipe, const std::vector<std::string> &arguments = {});
     ~program();
     program(const program &) = delete;
     program &operator=(const program &) = delete;
@@ -110,9 +111,10 @@ class program {
 
 // Runs the program in dir with input on its standard input, to the end.
 outcome runprogram(const std::string &dir, const std::string &input = "",
-                   const std::vector<std::string> &environment = {});
+                   const std::vector<std::string> &environment = {}, const std::vector<std::string> &arguments = {});
 
 // Runs the program in dir on a new pseudo-terminal columns wide, which is
 // its standard output and standard error both, with its input at its end.
 // out holds what the terminal received, in order, byte for byte.
-outcome runonterminal(const std::string &dir, unsigned short columns, const std::vector<std::string> &environment = {});
+outcome runonterminal(const std::string &dir, unsigned short columns, const std::vector<std::string> &environment = {},
+                      const std::vector<std::string> &arguments = {});

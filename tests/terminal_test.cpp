@@ -416,7 +416,7 @@ class wineconsolelanguage : public wineconsole, public testing::WithParamInterfa
         wineconsole::SetUp();
         if (IsSkipped())
             return;
-        if (GetParam().locale != english.locale)
+        if (std::string(GetParam().locale) != english.locale)
             if (const std::string why = notmade(GetParam().locale); !why.empty())
                 GTEST_SKIP() << why;
     }
