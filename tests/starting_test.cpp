@@ -77,7 +77,7 @@ TEST(namedfile, isnamedwiththeerrorwhereasthereisnofile)
 
 // On a terminal the note comes after the last row, where it stays on
 // screen beside the summary while the program waits.
-TEST(namedfile, noteisbetweenthelastrowandthesummary)
+TEST(namedfileterminal, noteisbetweenthelastrowandthesummary)
 {
     const tempdir dir;
     dir.writewave(smallwave());
@@ -205,7 +205,7 @@ TEST_P(installedlanguage, namesthesampleinthelanguageandcharacterset)
 }
 
 INSTANTIATE_TEST_SUITE_P(
-    hints, installedlanguage,
+    installedhints, installedlanguage,
     testing::Values(hintlanguage{"C.UTF-8", "UTF-8",
                                  missing + "wavestars: the sample that came with it is in {}; to draw it: []\n"},
                     hintlanguage{"zh_CN.UTF-8", "UTF-8",

@@ -333,6 +333,7 @@ struct consolelanguage {
     std::string nosuchfile; // the line for a missing file
     std::string lookedin;   // the line that names the folder, {} where it goes
     std::string pressenter;
+    std::string notread; // the lines for a file named on the command line, {} for the folder
 };
 
 void PrintTo(const consolelanguage &l, std::ostream *os)
@@ -340,18 +341,27 @@ void PrintTo(const consolelanguage &l, std::ostream *os)
     *os << l.locale;
 }
 
-const consolelanguage english = {"C.UTF-8", "437", "wavestars: ./Alarm02.wav: No such file or directory",
+const consolelanguage english = {"C.UTF-8",
+                                 "437",
+                                 "wavestars: ./Alarm02.wav: No such file or directory",
                                  "wavestars: looked in {}; put a WAVE file named Alarm02.wav there and start again",
-                                 "wavestars: press Enter to close this window"};
+                                 "wavestars: press Enter to close this window",
+                                 "wavestars: the program reads only Alarm02.wav, in the folder it starts in, and did "
+                                 "not read 铃声 樣本.wav\nwavestars: to draw a file, copy it as Alarm02.wav into {} "
+                                 "and start wavestars there"};
 
 const consolelanguage consolelanguages[] = {
     english,
     {"zh_CN.UTF-8", "936", "wavestars: ./Alarm02.wav: 文件或目录不存在",
      "wavestars: 已在文件夹 {} 中查找；请把名为 Alarm02.wav 的 WAVE 文件放到那里，然后重新启动本程序",
-     "wavestars: 按回车键关闭此窗口"},
+     "wavestars: 按回车键关闭此窗口",
+     "wavestars: 本程序只读取启动时所在文件夹中的 Alarm02.wav，没有读取 铃声 樣本.wav\nwavestars: "
+     "要绘制某个文件，请把它以 Alarm02.wav 为名复制到 {}，然后在那里启动 wavestars"},
     {"zh_TW.UTF-8", "950", "wavestars: ./Alarm02.wav: 沒有此一檔案或目錄",
      "wavestars: 已在資料夾 {} 中尋找；請把名為 Alarm02.wav 的 WAVE 檔案放到那裡，然後重新啟動本程式",
-     "wavestars: 按 Enter 鍵關閉此視窗"},
+     "wavestars: 按 Enter 鍵關閉此視窗",
+     "wavestars: 本程式只讀取啟動時所在資料夾中的 Alarm02.wav，沒有讀取 铃声 樣本.wav\nwavestars: "
+     "要繪製某個檔案，請把它以 Alarm02.wav 為名複製到 {}，然後在那裡啟動 wavestars"},
 };
 
 // What a program alone on its console writes when ./Alarm02.wav is missing
@@ -409,6 +419,92 @@ TEST_F(wineconsole, doubleclickdrawsthesampleinanewwindowwithoutwrapping)
     EXPECT_EQ(term.status(), 0);
 }
 
+// A folder of its own holding the program and a short sound beside it, as
+// an unzipped folder holds the sample.
+std::string programwithsample(const tempdir &dir, const std::string &name)
+{
+    const std::string folder = dir.path() + "/" + name;
+    std::filesystem::create_directories(folder);
+    std::filesystem::copy_file(dir.path() + "/wavestars.exe", folder + "/wavestars.exe");
+    std::ofstream(folder + "/Alarm02.wav", std::ios::binary)
+        << makewave(spacedsamples({0, 8000, -8000}, std::size_t{3} * 400));
+    return folder;
+}
+
+// Runs the program alone on its console, as a double-click in its folder
+// does, and checks that it draws: the prompt, then status 0.
+void drawsalone(const tempdir &dir, const std::string &command)
+{
+    const terminal term(dir, command);
+    ASSERT_TRUE(term.waitfor([&] { return term.screen().find(utf8prompt) != std::string::npos; })) << term.screen();
+    term.type("1");
+    EXPECT_TRUE(term.waitfor([&] { return term.status() != -1; })) << "the program did not end";
+    EXPECT_EQ(term.status(), 0);
+}
+
+// From cmd in another folder: the hint names the sample beside the exe and
+// a command, which typed into cmd draws it.
+TEST_F(wineconsole, fromcmdelsewherenamesthesamplebesideitandacommandthatdrawsit)
+{
+    const std::string folder = programwithsample(dir, "my wavestars");
+    const tempdir elsewhere;
+    const terminal term(elsewhere, wine("cmd /c " + shellquote(windowspath(folder) + "\\wavestars.exe")));
+    ASSERT_TRUE(term.waitfor([&] { return ended(term); })) << term.screen();
+    EXPECT_EQ(term.status(), 1);
+    const std::string command = "cd /d \"" + windowspath(folder) + "\" && wavestars.exe";
+    const std::string hint =
+        "wavestars: the sample that came with it is in " + windowspath(folder) + "; to draw it: " + command + "\n";
+    EXPECT_NE(term.screen().find("No such file or directory\n" + hint), std::string::npos) << term.screen();
+    // Typed as it stands: a batch file is read as typed commands are.
+    std::ofstream(elsewhere.path() + "/follow.bat") << command << "\r\n";
+    drawsalone(elsewhere, wine("cmd /c follow.bat"));
+}
+
+// Run as administrator starts a program in System32: the hint names its
+// own folder and a double-click there, never a file put into System32.
+TEST_F(wineconsole, aloneelsewherenamesitsownfolderandadoubleclickthatdraws)
+{
+    const std::string folder = programwithsample(dir, "wavestars-1.0.0-win64");
+    const terminal term(dir, "cd " + shellquote(prefix->path() + "/drive_c/windows/system32") + " && " +
+                                 wine(shellquote(folder + "/wavestars.exe")));
+    ASSERT_TRUE(term.waitfor([&] { return term.screen().find("press Enter") != std::string::npos; })) << term.screen();
+    EXPECT_NE(term.screen().find("No such file or directory\nwavestars: started in C:\\windows\\system32, not in "
+                                 "its own folder " +
+                                 windowspath(folder) +
+                                 "\nwavestars: its own folder holds the sample Alarm02.wav: double-click "
+                                 "wavestars.exe there to draw it\nwavestars: press Enter to close this window\n"),
+              std::string::npos)
+        << term.screen();
+    term.type("");
+    EXPECT_TRUE(term.waitfor([&] { return ended(term); })) << "Enter did not close it";
+    EXPECT_EQ(term.status(), 1);
+    drawsalone(dir, "cd " + shellquote(folder) + " && " + wine("wavestars.exe"));
+}
+
+// Explorer runs a program double-clicked inside a zip from a copy of it
+// alone, in <temp>\Temp1_<zip>\...: the hint says to extract the zip.
+TEST_F(wineconsole, insideazipsaystoextractitfirst)
+{
+    const std::string temp = shell(wine("cmd /c echo %TEMP%"));
+    const std::string unixtemp = shell(wine("winepath -u " + shellquote(temp.substr(0, temp.find_first_of("\r\n")))));
+    const std::string folder =
+        unixtemp.substr(0, unixtemp.find('\n')) + "/Temp1_wavestars-1.0.0-win64.zip/wavestars-1.0.0-win64";
+    std::filesystem::create_directories(folder);
+    std::filesystem::copy_file(dir.path() + "/wavestars.exe", folder + "/wavestars.exe",
+                               std::filesystem::copy_options::overwrite_existing);
+    const terminal term(dir, "cd " + shellquote(folder) + " && " + wine("wavestars.exe"));
+    ASSERT_TRUE(term.waitfor([&] { return term.screen().find("press Enter") != std::string::npos; })) << term.screen();
+    EXPECT_NE(term.screen().find("No such file or directory\nwavestars: it was started inside "
+                                 "wavestars-1.0.0-win64.zip, without its sample: extract the whole zip first "
+                                 "(Extract All), then double-click wavestars.exe in the extracted folder\n"
+                                 "wavestars: press Enter to close this window\n"),
+              std::string::npos)
+        << term.screen();
+    term.type("");
+    EXPECT_TRUE(term.waitfor([&] { return ended(term); })) << "Enter did not close it";
+    std::filesystem::remove_all(folder);
+}
+
 class wineconsolelanguage : public wineconsole, public testing::WithParamInterface<consolelanguage> {
   protected:
     void SetUp() override
@@ -458,6 +554,26 @@ TEST_P(wineconsolelanguage, missingfilenamesitsfolderinanyscript)
     term.type("");
     EXPECT_TRUE(term.waitfor([&] { return ended(term); })) << "Enter did not close it";
     EXPECT_EQ(term.status(), 1);
+}
+
+// A file named on the command line, in any script, is named whole in the
+// note, which comes after the last row and stays beside the summary.
+TEST_P(wineconsolelanguage, namedfileisnotreadandthenotenamesitwhole)
+{
+    dir.writewave(makewave(spacedsamples({0, 8000, 0}, std::size_t{3} * 400)));
+    std::string note = GetParam().notread;
+    note.replace(note.find("{}"), 2, windowspath(dir.path()));
+    for (const std::string page : {"936", "950"}) {
+        SCOPED_TRACE("code page " + page);
+        const terminal term(
+            dir, wine("cmd /c chcp " + page + " '>NUL' '&' wavestars.exe '铃声 樣本.wav'", GetParam().locale));
+        ASSERT_TRUE(term.waitfor([&] { return term.screen().find(utf8prompt) != std::string::npos; })) << term.screen();
+        const std::string lastrow = std::string(50, ' ') + "|\n";
+        EXPECT_NE(term.screen().find(lastrow + note + "\n" + utf8labels[0]), std::string::npos) << term.screen();
+        term.type("1");
+        EXPECT_TRUE(term.waitfor([&] { return ended(term); })) << "the program did not end";
+        EXPECT_EQ(term.status(), 0);
+    }
 }
 
 INSTANTIATE_TEST_SUITE_P(uilanguages, wineconsolelanguage, testing::ValuesIn(consolelanguages), [](const auto &param) {
