@@ -94,6 +94,7 @@ outcome runshell(const tempdir &scratch, const std::string &command)
 {
     const std::string out = scratch.path() + "/out";
     const std::string err = scratch.path() + "/err";
+    // NOLINTNEXTLINE(cert-env33-c): a user's shell starts the installed program
     const int status = std::system(("(" + command + ") </dev/null >'" + out + "' 2>'" + err + "'").c_str());
     outcome result;
     result.exited = WIFEXITED(status);
@@ -154,23 +155,29 @@ std::string typed(const std::string &err)
     return at == std::string::npos ? "" : err.substr(at + said.size(), err.find('\n', at) - at - said.size());
 }
 
+std::string samplehint(const std::string &folder, const std::string &command)
+{
+    return missing + "wavestars: the sample that came with it is in " + folder + "; to draw it: " + command + "\n";
+}
+
 // Started on PATH the name alone starts it again; by its path, the path.
 TEST_F(installed, namesitssampleandacommandthatdrawsit)
 {
     const std::string sample = readfile(samples + "/Alarm02.wav");
     const std::string quotedprefix = "'" + root.path() + "/it'\\''s moved/p";
+    const std::string cd = "cd " + quotedprefix + "/share/wavestars' && ";
+    const std::string onpath = "PATH=" + shellquote(prefix + "/bin") + ":\"$PATH\"; ";
     const struct {
         std::string started;
-        std::string program; // as the hint names it
-    } cases[] = {{"wavestars", "wavestars"}, {shellquote(prefix + "/bin/wavestars"), quotedprefix + "/bin/wavestars'"}};
+        std::string command; // as the hint gives it
+    } cases[] = {{"wavestars", cd + "wavestars"},
+                 {shellquote(prefix + "/bin/wavestars"), cd + quotedprefix + "/bin/wavestars'"}};
     for (const auto &c : cases) {
         SCOPED_TRACE(c.started);
         const outcome run = runshell(scratch, startedhere(c.started));
         EXPECT_EQ(run.status, 1);
-        EXPECT_EQ(run.err, missing + "wavestars: the sample that came with it is in " + samples + "; to draw it: cd " +
-                               quotedprefix + "/share/wavestars' && " + c.program + "\n");
-        const outcome drawn =
-            runshell(scratch, "PATH=" + shellquote(prefix + "/bin") + ":\"$PATH\"; " + typed(run.err));
+        EXPECT_EQ(run.err, samplehint(samples, c.command));
+        const outcome drawn = runshell(scratch, onpath + typed(run.err));
         EXPECT_EQ(drawn.status, 0);
         EXPECT_EQ(drawn.err, "");
         EXPECT_EQ(drawn.out, expected::output(sample) + expected::prompt);

@@ -423,7 +423,7 @@ TEST_F(wineconsole, doubleclickdrawsthesampleinanewwindowwithoutwrapping)
 // an unzipped folder holds the sample.
 std::string programwithsample(const tempdir &dir, const std::string &name)
 {
-    const std::string folder = dir.path() + "/" + name;
+    std::string folder = dir.path() + "/" + name;
     std::filesystem::create_directories(folder);
     std::filesystem::copy_file(dir.path() + "/wavestars.exe", folder + "/wavestars.exe");
     std::ofstream(folder + "/Alarm02.wav", std::ios::binary)
