@@ -135,15 +135,17 @@ void waitforvalue()
 int main(int argc, char **argv)
 {
     chooselanguage(messagelocale(), errorcanshow);
-    const whereabouts where = findwhereabouts(argc, argv); // the arguments only for a hint: no file is read by name
+    // Asked only where a hint may be given, so that nothing delays the first
+    // row; the arguments only name what is not read.
+    const auto where = [argc, argv] { return findwhereabouts(argc, argv); };
     std::ifstream in;
     if (const std::error_code error = openwave(in))
         return fail(std::string(wavepath) + ": " + describe(error),
-                    hints(where, error == std::errc::no_such_file_or_directory));
+                    hints(where(), error == std::errc::no_such_file_or_directory));
 
     const std::uint64_t length = streamlength(in);
     if (length < headersize)
-        return failon(where, say(msg::tooshort, {std::to_string(length), std::to_string(headersize)}));
+        return failon(where(), say(msg::tooshort, {std::to_string(length), std::to_string(headersize)}));
     // At most two warnings: the header's layout or its sample format, then
     // a short file, since only a canonical header's size at byte 40 is one.
     const std::string fault = headerfault(in);
@@ -157,8 +159,8 @@ int main(int argc, char **argv)
     try {
         block = readwavedata(in, info.datasize);
     } catch (const std::bad_alloc &) {
-        return failon(where, say(msg::cannotallocate,
-                                 {std::to_string(std::min<std::uint64_t>(info.datasize, length - headersize))}));
+        return failon(where(), say(msg::cannotallocate,
+                                   {std::to_string(std::min<std::uint64_t>(info.datasize, length - headersize))}));
     }
     if (fault.empty() && block.size() < info.datasize)
         warn(say(msg::claimsmore, {std::to_string(info.datasize), std::to_string(block.size())}));
@@ -172,7 +174,7 @@ int main(int argc, char **argv)
     in.close();
     if (wraps)
         tell(say(msg::narrowscreen, {std::to_string(needed), std::to_string(screen.columns)}));
-    tell(hints(where, false));
+    tell(hints(where(), false));
 
     const textencoding encoding = stdoutencoding();
     printsummary(info, rowcount, std::cout, encoding);

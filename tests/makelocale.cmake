@@ -3,7 +3,8 @@
 # touches STAMP. A program run with LOCPATH=LOCALEDIR finds it there: no
 # root, and nothing written outside the build tree. Where localedef or the
 # sources are missing it makes nothing and says so, and the tests that need
-# the locale skip, saying the same.
+# the locale skip, saying the same; without the stamp, the next build tries
+# again.
 #
 #   cmake -DLOCALEDIR=DIR -DLOCALE=zh_CN.GBK -DSTAMP=FILE -P makelocale.cmake
 
@@ -21,10 +22,13 @@ else()
     RESULT_VARIABLE result
     OUTPUT_VARIABLE output
     ERROR_VARIABLE output)
-  if(NOT result EQUAL 0)
+  if(result EQUAL 0)
+    get_filename_component(stampdir ${STAMP} DIRECTORY)
+    file(MAKE_DIRECTORY ${stampdir}) # Ninja makes an output's folder, Make does not
+    file(TOUCH ${STAMP})
+  else()
     file(REMOVE_RECURSE ${LOCALEDIR}/${LOCALE}) # half made would not load
     message(WARNING "cannot make the locale ${LOCALE} for the tests (localedef -i ${source} -f ${charmap}: "
                     "${output}); its tests will be skipped. On Debian the locales package has the sources.")
   endif()
 endif()
-file(TOUCH ${STAMP})
