@@ -98,9 +98,15 @@ std::vector<std::string> argumenthints(const whereabouts &where)
     const std::string zip = zipname(where);
     // A double-click starts the program in its own folder.
     const std::string folder = where.owned && !folderof(where).empty() ? folderof(where) : where.currentfolder;
+    // An installed sample's folder, such as /usr/share/wavestars, is the
+    // system's; an unzipped one on Windows is the user's own.
+    const bool installed =
+        !where.windows && !where.samplefolder.empty() && samefolder(folder, where.samplefolder, where);
     std::vector<std::string> lines = {say(msg::notread, {names})};
     if (!zip.empty())
         lines.push_back(say(msg::extractzip, {zip, fileof(where)}));
+    else if (installed)
+        lines.push_back(say(msg::copyasown));
     else if (!folder.empty())
         lines.push_back(say(msg::copyas, {folder}));
     return lines;

@@ -35,6 +35,7 @@ constexpr englishtext englishtexts[] = {
                       "then double-click {2} in the extracted folder"},
     {msg::notread, "the program reads only Alarm02.wav, in the folder it starts in, and did not read {1}"},
     {msg::copyas, "to draw a file, copy it as Alarm02.wav into {1} and start wavestars there"},
+    {msg::copyasown, "to draw a file, copy it as Alarm02.wav into a folder of your own and start wavestars there"},
     {msg::narrowscreen, "warning: rows wrapped: the plot needs {1} columns, the screen has {2}"},
     {msg::warning, "warning: {1}: {2}"},
     {msg::claimsmore, "the header claims {1} data bytes, the file holds {2} after byte 44; plotting those"},

@@ -32,6 +32,7 @@ enum class msg {
     extractzip,
     notread,
     copyas,
+    copyasown,
     // the plot is wider than the screen
     narrowscreen,
     // warnings about the file
