@@ -7,8 +7,7 @@
 #include <climits>
 #include <cwchar>
 #include <windows.h>
-// after windows.h, which they need
-#include <shellapi.h>
+// after windows.h, which it needs
 #include <timeapi.h>
 #ifndef CREATE_WAITABLE_TIMER_HIGH_RESOLUTION
 #define CREATE_WAITABLE_TIMER_HIGH_RESOLUTION 0x00000002 // Windows 10 1803 on; older MinGW headers lack it
@@ -143,6 +142,25 @@ std::wstring longpath(const std::wstring &path)
     return full;
 }
 
+// The arguments after the program's name, read as UTF-16. shell32, which
+// splits them, is loaded only here: as an import it would slow every start.
+std::vector<std::string> arguments()
+{
+    using splitter = LPWSTR *(WINAPI *)(LPCWSTR, int *);
+    const HMODULE shell = LoadLibraryW(L"shell32.dll");
+    const FARPROC found = shell != nullptr ? GetProcAddress(shell, "CommandLineToArgvW") : nullptr;
+    // Through a pointer to a function of no parameters, as GetProcAddress's own type is.
+    const auto split = reinterpret_cast<splitter>(reinterpret_cast<void (*)()>(found));
+    std::vector<std::string> utf8;
+    int count = 0;
+    if (wchar_t **args = split != nullptr ? split(GetCommandLineW(), &count) : nullptr) {
+        for (int i = 1; i < count; ++i)
+            utf8.push_back(toutf8(args[i]));
+        (void)LocalFree(static_cast<HLOCAL>(args));
+    }
+    return utf8;
+}
+
 // The running program's file, such as C:\\Users\\me\\wavestars\\wavestars.exe.
 std::wstring modulepath()
 {
@@ -209,12 +227,7 @@ whereabouts findwhereabouts(int /*argc*/, const char *const * /*argv*/)
         folder.empty() ? INVALID_FILE_ATTRIBUTES : GetFileAttributesW((folder + L"Alarm02.wav").c_str());
     if (sample != INVALID_FILE_ATTRIBUTES && (sample & FILE_ATTRIBUTE_DIRECTORY) == 0)
         where.samplefolder = toutf8(folder.substr(0, folder.size() - 1)); // beside the program, as the zip has it
-    int count = 0;
-    if (wchar_t **args = CommandLineToArgvW(GetCommandLineW(), &count)) {
-        for (int i = 1; i < count; ++i)
-            where.arguments.push_back(toutf8(args[i]));
-        (void)LocalFree(static_cast<HLOCAL>(args));
-    }
+    where.arguments = arguments();
     return where;
 }
 

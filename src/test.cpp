@@ -174,7 +174,8 @@ int main(int argc, char **argv)
     in.close();
     if (wraps)
         tell(say(msg::narrowscreen, {std::to_string(needed), std::to_string(screen.columns)}));
-    tell(hints(where(), false));
+    if (argc > 1) // else there is nothing to say, and no need to ask
+        tell(hints(where(), false));
 
     const textencoding encoding = stdoutencoding();
     printsummary(info, rowcount, std::cout, encoding);
