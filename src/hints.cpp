@@ -42,7 +42,8 @@ bool samefolder(const std::string &a, const std::string &b, const whereabouts &w
 
 // The zip that Explorer runs the program from when it is double-clicked
 // inside one, such as "wavestars-1.0.0-win64.zip": Explorer copies the
-// program alone into <temp>\Temp1_wavestars-1.0.0-win64.zip\...; else "".
+// program alone into <temp>\Temp1_wavestars-1.0.0-win64.zip\... (a number,
+// or on some versions another token, after "Temp"); else "".
 std::string zipname(const whereabouts &where)
 {
     const std::string temp = comparable(where.tempfolder, where) + "\\";
@@ -50,7 +51,7 @@ std::string zipname(const whereabouts &where)
         return "";
     const std::string inside = where.programpath.substr(temp.size());
     const std::size_t end = inside.find('\\');
-    static const std::regex explorers("Temp[0-9]+_(.+\\.zip)", std::regex::icase);
+    static const std::regex explorers("Temp[0-9A-Za-z{}-]*_(.+\\.zip)", std::regex::icase);
     std::smatch found;
     const std::string folder = inside.substr(0, end);
     return end != std::string::npos && std::regex_match(folder, found, explorers) ? found[1].str() : "";
