@@ -72,6 +72,11 @@ bool installed(const char *locale)
     return found;
 }
 
+bool skipsfail()
+{
+    return !env("WAVESTARS_SKIPSFAIL").empty();
+}
+
 std::string runner()
 {
     return env("WAVESTARS_RUNNER");

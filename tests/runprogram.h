@@ -28,6 +28,20 @@ bool installed(const char *locale);
 // for a skip.
 std::string notmade(const std::string &locale);
 
+// True where a test that lacks what it needs must fail rather than skip:
+// in CI, where .ci/run sets WAVESTARS_SKIPSFAIL and every step installs
+// what its tests need, a skip would hide a missing install.
+bool skipsfail();
+
+// Skips the test for want of what why names (a locale, tmux, Xvfb), or
+// fails it where skips fail.
+#define WAVESTARS_LACKS(why)                                                                                           \
+    do {                                                                                                               \
+        if (skipsfail())                                                                                               \
+            GTEST_FAIL() << (why);                                                                                     \
+        GTEST_SKIP() << (why);                                                                                         \
+    } while (false)
+
 // The loader the program runs under, such as wine or qemu, from
 // WAVESTARS_RUNNER; empty when it runs on its own.
 std::string runner();

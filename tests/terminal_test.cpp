@@ -155,7 +155,7 @@ class realterminal : public testing::Test {
     void SetUp() override
     {
         if (shell("command -v tmux").empty())
-            GTEST_SKIP() << "tmux is not installed";
+            WAVESTARS_LACKS("tmux is not installed");
         dir.writewave(makewave(spacedsamples(std::vector<std::int16_t>(300, 8000), std::size_t{300} * 400)));
     }
     tempdir dir;
@@ -191,7 +191,7 @@ TEST_F(realterminal, clocalewritesthegbkbytesunchanged)
 TEST_F(realterminal, chineselocaleshowsachineseerror)
 {
     if (const std::string why = notmade("zh_CN.UTF-8"); !why.empty())
-        GTEST_SKIP() << why;
+        WAVESTARS_LACKS(why);
     std::filesystem::remove(dir.path() + "/Alarm02.wav");
     const terminal term(dir, inlocale("zh_CN.UTF-8"));
     ASSERT_TRUE(term.started());
@@ -227,7 +227,7 @@ std::string warnedafterplot(const std::string &warning)
 TEST_F(realterminal, narrowpanewarnsinchineseafterthelastrow)
 {
     if (const std::string why = notmade("zh_CN.UTF-8"); !why.empty())
-        GTEST_SKIP() << why;
+        WAVESTARS_LACKS(why);
     dir.writewave(loudwave());
     const terminal term(dir, inlocale("zh_CN.UTF-8"), 100);
     ASSERT_TRUE(term.started());
@@ -284,8 +284,10 @@ class wineconsole : public testing::Test {
   protected:
     void SetUp() override
     {
+        if (env("WAVESTARS_RUNNER").empty() || env("WAVESTARS_WINESERVER").empty())
+            GTEST_SKIP() << "needs the Windows build under Wine: bash .ci/windows";
         if (!prefix)
-            GTEST_SKIP() << "needs tmux and the Windows build under Wine: bash .ci/windows";
+            WAVESTARS_LACKS("tmux is not installed");
         std::filesystem::copy_file(env("WAVESTARS_EXE"), dir.path() + "/wavestars.exe");
     }
     static std::string wine(const std::string &args, const std::string &locale = "C.UTF-8")
@@ -514,7 +516,7 @@ class wineconsolelanguage : public wineconsole, public testing::WithParamInterfa
             return;
         if (std::string(GetParam().locale) != english.locale)
             if (const std::string why = notmade(GetParam().locale); !why.empty())
-                GTEST_SKIP() << why;
+                WAVESTARS_LACKS(why);
     }
 };
 
