@@ -7,7 +7,8 @@
 #include <climits>
 #include <cwchar>
 #include <windows.h>
-// after windows.h, which it needs
+// after windows.h, which they need
+#include <shellapi.h>
 #include <timeapi.h>
 #ifndef CREATE_WAITABLE_TIMER_HIGH_RESOLUTION
 #define CREATE_WAITABLE_TIMER_HIGH_RESOLUTION 0x00000002 // Windows 10 1803 on; older MinGW headers lack it
@@ -146,7 +147,7 @@ std::wstring longpath(const std::wstring &path)
 // splits them, is loaded only here: as an import it would slow every start.
 std::vector<std::string> arguments()
 {
-    using splitter = LPWSTR *(WINAPI *)(LPCWSTR, int *);
+    using splitter = decltype(&CommandLineToArgvW); // its type only: nothing links to shell32
     const HMODULE shell = LoadLibraryW(L"shell32.dll");
     const FARPROC found = shell != nullptr ? GetProcAddress(shell, "CommandLineToArgvW") : nullptr;
     // Through a pointer to a function of no parameters, as GetProcAddress's own type is.
