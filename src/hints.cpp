@@ -97,8 +97,9 @@ std::vector<std::string> argumenthints(const whereabouts &where)
     for (const std::string &argument : where.arguments)
         names += (names.empty() ? "" : ", ") + argument;
     const std::string zip = zipname(where);
+    const std::string own = folderof(where);
     // A double-click starts the program in its own folder.
-    const std::string folder = where.owned && !folderof(where).empty() ? folderof(where) : where.currentfolder;
+    const std::string folder = where.owned && !own.empty() ? own : where.currentfolder;
     // An installed sample's folder, such as /usr/share/wavestars, is the
     // system's; an unzipped one on Windows is the user's own.
     const bool installed =

@@ -215,6 +215,14 @@ std::string samplefolder()
     return folder.empty() ? WAVESTARS_SAMPLEDIR : folder;
 }
 
+std::string shellquote(const std::string &text)
+{
+    std::string quoted = "'";
+    for (const char c : text)
+        quoted += c == '\'' ? std::string("'\\''") : std::string(1, c);
+    return quoted + "'";
+}
+
 std::string readfile(const std::string &path)
 {
     std::ifstream in(path, std::ios::binary);

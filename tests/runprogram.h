@@ -51,6 +51,9 @@ std::string runner();
 // cost the server CPU time that is not the program's, nor its child's.
 std::chrono::microseconds winservercpu();
 
+// text in single quotes, as one word for sh.
+std::string shellquote(const std::string &text);
+
 // The whole of a file; "" where it cannot be read.
 std::string readfile(const std::string &path);
 

@@ -104,14 +104,6 @@ outcome runshell(const tempdir &scratch, const std::string &command)
     return result;
 }
 
-std::string shellquote(const std::string &text)
-{
-    std::string quoted = "'";
-    for (const char c : text)
-        quoted += c == '\'' ? std::string("'\\''") : std::string(1, c);
-    return quoted + "'";
-}
-
 // The program installed under a prefix, which is then moved elsewhere, as
 // a .tar.gz unpacked anywhere is: the program must find its sample from
 // where it is, not from where it was built to go.

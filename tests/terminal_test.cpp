@@ -21,14 +21,6 @@ namespace {
 
 using namespace std::chrono_literals;
 
-std::string shellquote(const std::string &text)
-{
-    std::string q = "'";
-    for (char c : text)
-        q += c == '\'' ? std::string("'\\''") : std::string(1, c);
-    return q + "'";
-}
-
 // Runs a shell command and gives what it printed; status in *status.
 std::string shell(const std::string &command, int *status = nullptr)
 {
