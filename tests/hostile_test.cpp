@@ -94,9 +94,9 @@ TEST(hostile, filepastfourgibibytesprintsitssizemodulo)
 TEST(hostile, datablocktoolargetoholdisanerror)
 {
     if (sanitized)
-        GTEST_SKIP() << "the sanitizer's shadow memory needs more address space than the limit";
+        WAVESTARS_SKIP("the sanitizer's shadow memory needs more address space than the limit");
     if (!runner().empty())
-        GTEST_SKIP() << "the limit would bind the loader, not the program";
+        WAVESTARS_SKIP("the limit would bind the loader, not the program");
     const tempdir dir;
     dir.writewave(withdatasize(header, 0xFFFFFFFF));
     const std::string path = dir.path() + "/Alarm02.wav";

@@ -64,7 +64,7 @@ class winerelay : public testing::Test {
     void SetUp() override
     {
         if (env("WAVESTARS_WINESERVER").empty())
-            GTEST_SKIP() << "needs the Windows build under Wine: bash .ci/windows";
+            WAVESTARS_SKIP("needs the Windows build under Wine: bash .ci/windows");
     }
 
     // The relay trace of one run of the program, standard error included.
@@ -90,7 +90,7 @@ class winerelay : public testing::Test {
 TEST_F(winerelay, fallbacksleepsaftereveryrowwithafinertickaroundtheplotonly)
 {
     if (env("WAVESTARS_FALLBACK").empty())
-        GTEST_SKIP() << "this build has the high-resolution timer";
+        WAVESTARS_SKIP("this build has the high-resolution timer");
     dir.writewave(makewave(std::string(std::size_t{rows} * 400, '\0')));
     const std::string shape = callshape(trace());
     EXPECT_TRUE(std::regex_match(shape, std::regex("B(WS{1,3}){" + std::to_string(rows) + "}EW+")))
@@ -100,7 +100,7 @@ TEST_F(winerelay, fallbacksleepsaftereveryrowwithafinertickaroundtheplotonly)
 TEST_F(winerelay, precisetimerwaitsaftereveryrowandleavesthetickalone)
 {
     if (!env("WAVESTARS_FALLBACK").empty())
-        GTEST_SKIP() << "this build refuses the high-resolution timer";
+        WAVESTARS_SKIP("this build refuses the high-resolution timer");
     dir.writewave(makewave(std::string(std::size_t{rows} * 400, '\0')));
     const std::string shape = callshape(trace());
     EXPECT_TRUE(std::regex_match(shape, std::regex("(WT{1,3}){" + std::to_string(rows) + "}W+")))
@@ -145,9 +145,9 @@ class winewindow : public testing::Test {
     void SetUp() override
     {
         if (env("WAVESTARS_WINESERVER").empty())
-            GTEST_SKIP() << "needs the Windows build under Wine: bash .ci/windows";
+            WAVESTARS_SKIP("needs the Windows build under Wine: bash .ci/windows");
         if (!prefix)
-            WAVESTARS_LACKS("xvfb-run is not installed (Debian's xvfb)");
+            WAVESTARS_SKIP("xvfb-run is not installed (Debian's xvfb)");
         std::filesystem::copy_file(env("WAVESTARS_EXE"), dir.path() + "/wavestars.exe");
     }
 

@@ -288,9 +288,19 @@ program::~program()
     closefd(err_);
 }
 
+// A program that has already ended, say on an error, reads no input: the
+// write then fails with EPIPE, and its output and status tell the rest.
 void program::send(const std::string &text) const
 {
-    check(write(in_, text.data(), text.size()) == static_cast<ssize_t>(text.size()), "write to the program");
+    for (std::size_t sent = 0; sent < text.size();) {
+        const ssize_t wrote = write(in_, text.data() + sent, text.size() - sent);
+        if (wrote < 0 && errno == EPIPE)
+            return;
+        if (wrote < 0 && errno == EINTR)
+            continue;
+        check(wrote > 0, "write to the program");
+        sent += static_cast<std::size_t>(wrote);
+    }
 }
 
 void program::endinput()

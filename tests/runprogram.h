@@ -28,14 +28,14 @@ bool installed(const char *locale);
 // for a skip.
 std::string notmade(const std::string &locale);
 
-// True where a test that lacks what it needs must fail rather than skip:
-// in CI, where .ci/run sets WAVESTARS_SKIPSFAIL and every step installs
-// what its tests need, a skip would hide a missing install.
+// True in CI, where .ci/run sets WAVESTARS_SKIPSFAIL: each step runs only
+// the tests meant for it and installs what they need, so a skip there
+// would hide a test that did not run.
 bool skipsfail();
 
-// Skips the test for want of what why names (a locale, tmux, Xvfb), or
-// fails it where skips fail.
-#define WAVESTARS_LACKS(why)                                                                                           \
+// Skips the test, saying why (a locale not made, tmux missing, a test for
+// another build), or fails it where skips fail.
+#define WAVESTARS_SKIP(why)                                                                                            \
     do {                                                                                                               \
         if (skipsfail())                                                                                               \
             GTEST_FAIL() << (why);                                                                                     \

@@ -147,7 +147,7 @@ class realterminal : public testing::Test {
     void SetUp() override
     {
         if (shell("command -v tmux").empty())
-            WAVESTARS_LACKS("tmux is not installed");
+            WAVESTARS_SKIP("tmux is not installed");
         dir.writewave(makewave(spacedsamples(std::vector<std::int16_t>(300, 8000), std::size_t{300} * 400)));
     }
     tempdir dir;
@@ -183,7 +183,7 @@ TEST_F(realterminal, clocalewritesthegbkbytesunchanged)
 TEST_F(realterminal, chineselocaleshowsachineseerror)
 {
     if (const std::string why = notmade("zh_CN.UTF-8"); !why.empty())
-        WAVESTARS_LACKS(why);
+        WAVESTARS_SKIP(why);
     std::filesystem::remove(dir.path() + "/Alarm02.wav");
     const terminal term(dir, inlocale("zh_CN.UTF-8"));
     ASSERT_TRUE(term.started());
@@ -219,7 +219,7 @@ std::string warnedafterplot(const std::string &warning)
 TEST_F(realterminal, narrowpanewarnsinchineseafterthelastrow)
 {
     if (const std::string why = notmade("zh_CN.UTF-8"); !why.empty())
-        WAVESTARS_LACKS(why);
+        WAVESTARS_SKIP(why);
     dir.writewave(loudwave());
     const terminal term(dir, inlocale("zh_CN.UTF-8"), 100);
     ASSERT_TRUE(term.started());
@@ -277,9 +277,9 @@ class wineconsole : public testing::Test {
     void SetUp() override
     {
         if (env("WAVESTARS_RUNNER").empty() || env("WAVESTARS_WINESERVER").empty())
-            GTEST_SKIP() << "needs the Windows build under Wine: bash .ci/windows";
+            WAVESTARS_SKIP("needs the Windows build under Wine: bash .ci/windows");
         if (!prefix)
-            WAVESTARS_LACKS("tmux is not installed");
+            WAVESTARS_SKIP("tmux is not installed");
         std::filesystem::copy_file(env("WAVESTARS_EXE"), dir.path() + "/wavestars.exe");
     }
     static std::string wine(const std::string &args, const std::string &locale = "C.UTF-8")
@@ -508,7 +508,7 @@ class wineconsolelanguage : public wineconsole, public testing::WithParamInterfa
             return;
         if (std::string(GetParam().locale) != english.locale)
             if (const std::string why = notmade(GetParam().locale); !why.empty())
-                WAVESTARS_LACKS(why);
+                WAVESTARS_SKIP(why);
     }
 };
 
