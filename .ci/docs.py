@@ -79,6 +79,10 @@ def markdown(text):
     return commands, quoted, [s for s in spans if s.startswith("wavestars: ")]
 
 
+PLACEHOLDER = "\u2026"
+PATH = r"[^\s：；，。（）、]*[/\\][^\s：；，。（）、]*"  # a folder, its names in any script
+
+
 def roff(text):
     return text.replace("\\:", "").replace("\\&", "").replace("\\-", "-").replace("\\e", "\\")
 
@@ -91,6 +95,8 @@ def manpage(text):
         if re.match(r"\.B[IR]? ", line):
             # Alternating fonts: the words in quotes or alone, in turn.
             parts = [p[1:-1] if p.startswith('"') else p for p in re.findall(r'"[^"]*"|\S+', line)[1:]]
+            if line.startswith(".BI"):  # italic: a placeholder, as n or cause
+                parts = [PLACEHOLDER if i % 2 and re.search(r"\w", p) else p for i, p in enumerate(parts)]
             joined = "".join(parts) if line.startswith((".BI", ".BR")) else " ".join(parts)
             if joined.startswith("wavestars: "):
                 messages.append(roff(joined).rstrip(",.;，。；"))  # the sentence's, not the message's
@@ -324,6 +330,7 @@ COMMANDS = [
     ("bash .ci/cross", (EN,), inscript(".ci/run")),
     ("bash .ci/lint", (EN,), inscript(".ci/run")),
     ("bash .ci/fuzz", (EN,), inscript(".ci/run")),
+    ("bash .ci/docs", (EN,), inscript(".ci/run")),
     ("cmake --workflow --preset package", READMES, inscript(".ci/package")),
     ("cmake --workflow --preset package-windows", READMES, inscript(".ci/package")),
     ("cmake --workflow --preset demo", READMES, demo),
@@ -414,7 +421,7 @@ def composes(texts):
 
     @functools.lru_cache(maxsize=None)
     def produced(text, depth):
-        if re.fullmatch(r"\S+", text):
+        if re.fullmatch(r"[\x21-\x7e]+|" + PATH + "|" + PLACEHOLDER, text):  # a number, a path, a name
             return True
         return depth > 0 and any(fits(tuple(t), text, depth) for t in templates)
 
