@@ -6,9 +6,11 @@ program prints.
 The commands are read out of the docs themselves: indented and ```sh
 blocks and the inline commands of the READMEs, the "$ " lines of the
 pages' examples. Each must be an entry of COMMANDS, found in every doc the
-entry names, or the check fails before it runs anything. Needs the trees
-that .ci/run's earlier steps leave: build/default (its test locales too),
-build/windows, and build/package with the second build in build/again.
+entry names, or the check fails before it runs anything (--read stops
+there). Needs what .ci/run's earlier steps leave: build/default (its test
+locales too), build/windows, build/package with the second build in
+build/again, and the cross compilers. --from COMMAND goes on from an
+entry, after the package is installed.
 """
 import ast
 import functools
@@ -117,8 +119,9 @@ def readdocs():
 # ---- running them
 
 
-def run(command, cwd=ROOT, env=None, stdin=subprocess.DEVNULL, ok=(0,)):
-    result = subprocess.run(["bash", "-o", "pipefail", "-c", command], cwd=cwd, stdin=stdin,
+def run(command, cwd=ROOT, env=None, ok=(0,)):
+    """Runs a command as a user would type it, with no input."""
+    result = subprocess.run(["bash", "-o", "pipefail", "-c", command], cwd=cwd, stdin=subprocess.DEVNULL,
                             stdout=subprocess.PIPE, stderr=subprocess.PIPE, env=env or WORLD.env)
     if result.returncode not in ok:
         fail(f"`{command}` in {cwd} ended with status {result.returncode}:\n"
@@ -191,14 +194,14 @@ def demo(command):
 def plainbuild(command):
     clone = WORLD.folder(f"plain{len(list(WORLD.scratch.glob('plain*')))}")
     run(f"git clone -q {ROOT} source", cwd=clone)
-    dir = clone / "DIR"
-    run(command.replace("DIR", str(dir)), cwd=clone / "source")
-    drawn(run(f"cd {ROOT}/build/default/sample && {dir}/wavestars"), rows=882)
+    build = clone / "DIR"
+    run(command.replace("DIR", str(build)), cwd=clone / "source")
+    drawn(run(f"cd {ROOT}/build/default/sample && {build}/wavestars"), rows=882)
     if "-DBUILD_TESTING=OFF" in command:
-        if (dir / "tests").exists():
+        if (build / "tests").exists():
             fail(f"`{command}` built the tests too")
     else:  # the tests this build made pass too, the Wine ones being .ci/windows'
-        run(f"ctest --test-dir {dir} -j2 -E '^(winerelay|winewindow|wineconsole)\\.|^uilanguages/'")
+        run(f"ctest --test-dir {build} -j2 -E '^(winerelay|winewindow|wineconsole)\\.|^uilanguages/'")
 
 
 def ownfile(command):
@@ -256,7 +259,7 @@ def manpages(command):
     # The page's NAME line in each language, as man formats it.
     for locale, name in (("C.UTF-8", "draw the waveform of a WAVE file"), ("zh_CN.UTF-8", "用一行行星号绘制 WAVE 文件的波形"),
                          ("zh_TW.UTF-8", "以一列列星號繪出 WAVE 檔案的波形")):
-        page = run(f"MANWIDTH=80 MAN_KEEP_FORMATTING= {command} | col -b", env=WORLD.inlocale(locale))
+        page = run(f"MANWIDTH=80 {command} | col -b", env=WORLD.inlocale(locale))
         if name not in page.stdout.decode():
             fail(f"`{command}` under {locale} shows no page with {name!r}")
 
