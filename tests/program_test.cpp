@@ -127,6 +127,7 @@ TEST_P(unusable, failswithonelineandwithoutwaiting)
     GetParam().make(dir);
     program run(dir.path());
     ASSERT_TRUE(run.waitforexit(10s)) << "still waiting";
+    run.send("42\n"); // a user's answer, too late: nobody reads it, and that is no fault
     const outcome result = run.finish();
     EXPECT_TRUE(result.exited);
     EXPECT_EQ(result.status, 1);
