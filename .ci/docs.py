@@ -81,6 +81,7 @@ def markdown(text):
     return commands, quoted, [s for s in spans if s.startswith("wavestars: ")]
 
 
+QUOTED = r'"(?:[^"\\]|\\.)*"'  # a C or gettext string
 PLACEHOLDER = "\u2026"
 PATH = r"[^\s：；，。（）、]*[/\\][^\s：；，。（）、]*"  # a folder, its names in any script
 
@@ -257,8 +258,9 @@ def aptinstall(command):
 
 def manpages(command):
     # The page's NAME line in each language, as man formats it.
-    for locale, name in (("C.UTF-8", "draw the waveform of a WAVE file"), ("zh_CN.UTF-8", "用一行行星号绘制 WAVE 文件的波形"),
-                         ("zh_TW.UTF-8", "以一列列星號繪出 WAVE 檔案的波形")):
+    names = {"C.UTF-8": "draw the waveform of a WAVE file", "zh_CN.UTF-8": "用一行行星号绘制 WAVE 文件的波形",
+             "zh_TW.UTF-8": "以一列列星號繪出 WAVE 檔案的波形"}
+    for locale, name in names.items():
         page = run(f"MANWIDTH=80 {command} | col -b", env=WORLD.inlocale(locale))
         if name not in page.stdout.decode():
             fail(f"`{command}` under {locale} shows no page with {name!r}")
@@ -373,10 +375,11 @@ def symbolversions(program):
     return [f"GLIBC_{newest['GLIBC']}", f"GLIBCXX_{newest['GLIBCXX']}"]
 
 
-def checkfloor(docs):
+def checkfloor():
     """The Linux floor the READMEs state is what the built program and the
     .deb's ask for."""
-    stated = {name: re.findall(r"`(GLIBC_[\d.]+)`[^`]*`(GLIBCXX_[\d.]+)`", (ROOT / name).read_text()) for name in READMES}
+    floor = r"`(GLIBC_[\d.]+)`[^`]*`(GLIBCXX_[\d.]+)`"
+    stated = {name: re.findall(floor, (ROOT / name).read_text()) for name in READMES}
     if any(len(s) != 1 or s != stated[EN] for s in stated.values()):
         fail(f"the READMEs state the Linux floor differently: {stated}")
     for program in ("build/default/wavestars", "/usr/bin/wavestars"):
@@ -404,17 +407,15 @@ def checkknown(docs):
 def catalogue(po):
     """The program's texts in a language: msgstr of a catalogue, or the
     English texts in src/messages.cpp."""
+    def joined(strings):  # "..." "...", as C and gettext split a text
+        return "".join(ast.literal_eval(s) for s in re.findall(QUOTED, strings))
+
     if po is None:
         source = (ROOT / "src/messages.cpp").read_text()
-        return [ast.literal_eval("".join(re.findall(r'"(?:[^"\\]|\\.)*"', m))) for m in re.findall(r"\{msg::\w+,\s*((?:\"(?:[^\"\\]|\\.)*\"\s*)+)\}", source)]
-    texts = []
-    strings = r'((?:"(?:[^"\\]|\\.)*"\n?)+)'
-    for block in (ROOT / po).read_text(encoding="utf-8").split("\n\n"):
-        pair = re.search(r"^msgid " + strings + r"msgstr " + strings, block, re.M)
-        joined = ["".join(ast.literal_eval(s) for s in re.findall(r'"(?:[^"\\]|\\.)*"', g)) for g in pair.groups()] if pair else []
-        if joined and joined[0]:  # not the header
-            texts.append(joined[1])
-    return texts
+        return [joined(m) for m in re.findall(rf"\{{msg::\w+,\s*((?:{QUOTED}\s*)+)\}}", source)]
+    pairs = re.findall(rf"^msgid ((?:{QUOTED}\n)+)msgstr ((?:{QUOTED}\n?)+)", (ROOT / po).read_text(encoding="utf-8"),
+                       re.M)
+    return [joined(text) for msgid, text in pairs if joined(msgid)]  # the header's msgid is empty
 
 
 def composes(texts):
@@ -497,7 +498,7 @@ def main():
             check(command)
             done.add(check)
             if check is aptinstall:
-                checkfloor(docs)
+                checkfloor()
                 for name in READMES:
                     checkquoted(name, docs[name][1])
     finally:
