@@ -489,9 +489,10 @@ def main():
     try:
         done = set()
         for command, _, check in COMMANDS:
-            if start is not None and command != start and check is not aptinstall:
+            if command == start:
+                start = None
+            if start is not None and check is not aptinstall:
                 continue
-            start = None
             if check in done and check not in (copythenrun, converts, plainbuild):
                 continue
             print(f"== {command}", flush=True)
